@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// Every modal box and file dialog of the program goes through this seam, so each
+// path that shows one can be tested without a person. The program uses the Qt
+// implementation; tests use a scripted fake (tests/support/fake_dialogs.h).
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    // A plain box with an OK button. An empty caption means the application title.
+    virtual void showMessage(const std::string& text, const std::string& caption = {}) = 0;
+    // A confirmation with Yes and No; true only for Yes.
+    virtual bool confirmYesNo(const std::string& text) = 0;
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<std::string> chooseOpenFile() = 0;
+    virtual std::optional<std::string> chooseSaveFile(const std::string& preset) = 0;
+};

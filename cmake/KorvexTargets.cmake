@@ -1,0 +1,48 @@
+# Warnings are errors on our own targets only.
+function(korvex_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+endfunction()
+
+# A toolkit-free library of one subsystem.
+function(korvex_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    korvex_warnings(${name})
+endfunction()
+
+# A GoogleTest program registered with ctest under a label (unit, link, window, e2e).
+function(korvex_test name)
+    cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} korvex_test_support GTest::gtest GTest::gtest_main)
+    korvex_warnings(${name})
+    if(NOT ARG_LABEL)
+        set(ARG_LABEL unit)
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# A library of Qt windows or widgets; .ui layouts come from resources/forms.
+function(korvex_gui_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON AUTOUIC ON
+        AUTOUIC_SEARCH_PATHS ${PROJECT_SOURCE_DIR}/resources/forms)
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} Qt6::Widgets)
+    korvex_warnings(${name})
+endfunction()
+
+# A window test: real widgets on the offscreen platform, scripted dialogs.
+function(korvex_window_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    korvex_test(${name} LABEL window SOURCES ${ARG_SOURCES} DEPS ${ARG_DEPS} Qt6::Widgets Qt6::Test)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+endfunction()

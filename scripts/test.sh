@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds the normal tree and the
+# sanitizer tree (AddressSanitizer + UndefinedBehaviorSanitizer), runs every test
+# in both, and checks the formatting of the sources.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/setup.sh
+
+echo "== formatting"
+bash scripts/format.sh --check
+
+echo "== build (normal)"
+bash scripts/build.sh build
+echo "== tests (normal)"
+ctest --test-dir build --output-on-failure -j 2 --timeout 300
+
+echo "== build (sanitizers)"
+bash scripts/build.sh build-asan -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF
+echo "== tests (sanitizers)"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure -j 2 --timeout 600
