@@ -19,6 +19,9 @@ CommDevice::CommDevice(std::unique_ptr<SerialBackend> backend) : backend_(std::m
 bool CommDevice::open(int port) {
     if (open_) {
         close();
+        // Even when the old port refused to close, this object no longer uses it: a
+        // failed open below must leave it closed, not pointing at the old port.
+        open_ = false;
     }
     if (!backend_->openDevice(DeviceName(port))) {
         return false;
