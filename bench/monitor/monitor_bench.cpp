@@ -1,0 +1,103 @@
+#include "app/my_err_log.h"
+#include "bench/monitor/bench_grid_view.h"
+#include "dyno/dino.h"
+#include "monitor/data_log.h"
+#include "monitor/live_params.h"
+#include "monitor/poll_cycle.h"
+#include "tests/support/fake_serial.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+std::vector<uint8_t> Answer(uint8_t command) {
+    if (command == Cmd::Connect) {
+        return {kConnectReady};
+    }
+    std::vector<uint8_t> frame(kFrameSize);
+    for (size_t i = 0; i < frame.size(); ++i) {
+        frame[i] = static_cast<uint8_t>(i * 37 + command);
+    }
+    return frame;
+}
+
+std::tm FixedStamp() {
+    std::tm t{};
+    t.tm_mday = 1;
+    t.tm_year = 123;
+    return t;
+}
+
+// The tick that reads a frame and decodes it into the grid; the send tick before it
+// is kept out of the measurement.
+void BM_FrameReadTick(benchmark::State& state) {
+    FakeSerial::Shared serial;
+    serial.autoAnswer = true;
+    serial.responder = Answer;
+    CommDevice port(std::make_unique<FakeSerial>(serial));
+    port.open(7);
+    MyErrLog log;
+    Dino dino;
+    DataLog dataLog(log, dino);
+    GridView view;
+    PollCycle cycle(port, log, dataLog, view);
+    cycle.Button5Click();
+    cycle.Timer1Timer();
+    cycle.Timer1Timer();
+    for (auto _ : state) {
+        state.PauseTiming();
+        cycle.Timer1Timer(); // send
+        serial.calls.clear();
+        serial.written.clear();
+        state.ResumeTiming();
+        cycle.Timer1Timer(); // read and decode
+    }
+    if (view.writes == 0 || cycle.state() != PollCycle::State::Polling) {
+        state.SkipWithError("the cycle did not poll");
+    }
+}
+BENCHMARK(BM_FrameReadTick)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+// One log line: the word record (with the dyno estimate) and the byte record after it.
+void BM_LogRecordPair(benchmark::State& state) {
+    const auto folder = std::filesystem::temp_directory_path() / "korvex_bench_monitor";
+    std::filesystem::create_directories(folder);
+    MyErrLog log;
+    Dino dino;
+    DataLog dataLog(log, dino, FixedStamp, folder.string());
+    LiveFrame word{};
+    LiveFrame bytes{};
+    for (size_t i = 0; i < kFrameSize; ++i) {
+        word[i] = static_cast<uint8_t>(i * 13);
+        bytes[i] = static_cast<uint8_t>(255 - i);
+    }
+    if (!dataLog.ToggleDataLog(true)) {
+        state.SkipWithError("cannot create the log file");
+        return;
+    }
+    uint32_t tick = 0;
+    for (auto _ : state) {
+        dataLog.LogWordFrame(word.data(), tick += 4);
+        dataLog.LogByteFrame(bytes.data());
+        if ((tick & 0x3FFFF) == 0) { // start a fresh file every ~64k lines
+            state.PauseTiming();
+            const std::string path = dataLog.path();
+            dataLog.ToggleDataLog(true);
+            std::remove(path.c_str());
+            dataLog.ToggleDataLog(true);
+            state.ResumeTiming();
+        }
+    }
+    const std::string path = dataLog.path();
+    dataLog.ToggleDataLog(true);
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_LogRecordPair)->Unit(benchmark::kNanosecond)->Repetitions(5);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,168 @@
+#include "monitor/data_log.h"
+
+#include "link/device_commands.h"
+#include "monitor/live_params.h"
+
+#include <cerrno>
+#include <charconv>
+
+namespace {
+
+// Later logs of the same second get "_2", "_3", ...; past this many something other
+// than a name clash is wrong, and the log is reported as not created.
+constexpr int kMaxNameSuffix = 1000;
+
+// One record's text, built in place and handed to the stream in one write.
+class RecordText {
+  public:
+    void add(char c) {
+        if (size_ < kCapacity) {
+            text_[size_++] = c;
+        }
+    }
+    template <typename T> void field(T value) {
+        size_ =
+            static_cast<size_t>(std::to_chars(text_ + size_, text_ + kCapacity, value).ptr - text_);
+        add('\t');
+    }
+    const char* data() const { return text_; }
+    size_t size() const { return size_; }
+
+  private:
+    // A full word record is at most 1 + 11 + 14 * 7 bytes, a byte record 25 * 4.
+    static constexpr size_t kCapacity = 160;
+    char text_[kCapacity];
+    size_t size_ = 0;
+};
+
+std::string HeaderText() {
+    std::string header = "time\t";
+    for (const par_info& par : kWordPars) {
+        header += std::string(par.name) + '\t';
+    }
+    header += std::string(kDinoTotalName) + '\t' + kDinoAeroName + '\t';
+    for (const par_info& par : kBytePars) {
+        header += std::string(par.name) + '\t';
+    }
+    header += std::string(kBrakeSwName) + '\t' + kHandBrakeSwName + '\t';
+    return header;
+}
+
+} // namespace
+
+std::tm LocalTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+DataLog::DataLog(MyErrLog& log, Dino& dino) : DataLog(log, dino, LocalTimeNow, std::string()) {}
+
+DataLog::DataLog(MyErrLog& log, Dino& dino, Clock clock, std::string folder)
+    : log_(log), dino_(dino), clock_(std::move(clock)), folder_(std::move(folder)) {}
+
+DataLog::~DataLog() {
+    close();
+}
+
+bool DataLog::ToggleDataLog(bool runFlag) {
+    if (logging()) {
+        close();
+        return false;
+    }
+    if (!runFlag) {
+        log_.appendLine("Can't log, Try Start");
+        return false;
+    }
+    return open();
+}
+
+std::string DataLog::Button4Click(bool runFlag) {
+    return CaptionFor(ToggleDataLog(runFlag));
+}
+
+std::string DataLog::MakeLogTimeName() const {
+    const std::tm local = clock_();
+    // Ample for any year an int holds; strftime never writes past the end.
+    char stamp[64];
+    const size_t size = std::strftime(stamp, sizeof stamp, "%d%m%Y_%H%M%S", &local);
+    return std::string(stamp, size);
+}
+
+bool DataLog::open() {
+    std::string base = folder_;
+    if (!base.empty() && base.back() != '/') {
+        base += '/';
+    }
+    base.append("pars").append(MakeLogTimeName());
+    // Exclusive create, so an earlier log of the same second is never emptied.
+    for (int suffix = 1; suffix <= kMaxNameSuffix && file_ == nullptr; ++suffix) {
+        path_ = base;
+        if (suffix > 1) {
+            path_.append("_").append(std::to_string(suffix));
+        }
+        path_.append(".txt");
+        file_ = std::fopen(path_.c_str(), "wx");
+        if (file_ == nullptr && errno != EEXIST) {
+            break;
+        }
+    }
+    if (file_ == nullptr) {
+        log_.appendLine("Can't create log file");
+        return false;
+    }
+    const std::string header = HeaderText();
+    write(header.data(), header.size());
+    return true;
+}
+
+void DataLog::close() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
+
+void DataLog::write(const char* text, size_t size) {
+    std::fwrite(text, 1, size, file_);
+}
+
+void DataLog::LogWordFrame(const uint8_t* frame, uint32_t tickCount) {
+    if (!logging()) {
+        return;
+    }
+    constexpr size_t kSpeedWord = 1;
+    constexpr size_t kDriveWord = 7;
+    constexpr size_t kSteeringWord = 10;
+    RecordText record;
+    record.add('\n');
+    record.field(tickCount / 4);
+    for (size_t i = 0; i < kWordParCount; ++i) {
+        const uint16_t word = FrameWord(frame, i);
+        if (i == kSteeringWord) {
+            record.field(static_cast<int16_t>(word));
+        } else {
+            record.field(word);
+        }
+    }
+    dino_.Compute(FrameWord(frame, kSpeedWord), FrameWord(frame, kDriveWord));
+    // The log keeps the low 16 bits, so 65536 reads 0 and -2 reads 65534.
+    record.field(static_cast<uint16_t>(dino_.Total()));
+    record.field(static_cast<uint16_t>(dino_.Aero()));
+    write(record.data(), record.size());
+}
+
+void DataLog::LogByteFrame(const uint8_t* frame) {
+    if (!logging()) {
+        return;
+    }
+    RecordText record;
+    for (size_t j = 0; j < kByteParCount; ++j) {
+        record.field(static_cast<unsigned>(frame[j]));
+    }
+    const uint8_t switches = frame[kSwitchByteIndex];
+    record.field(switches & 1u);
+    record.field((switches >> 1) & 1u);
+    write(record.data(), record.size());
+}

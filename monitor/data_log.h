@@ -1,0 +1,60 @@
+#pragma once
+
+#include "app/my_err_log.h"
+#include "dyno/dino.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <string>
+
+// The tab-separated file of live frames and dyno estimates, open from Start to Stop
+// of logging. One line per word frame; the byte frame after it completes the line.
+class DataLog {
+  public:
+    // The local time used for the file name; injected so tests pick the stamp.
+    using Clock = std::function<std::tm()>;
+
+    DataLog(MyErrLog& log, Dino& dino);
+    // `folder` empty means the working directory of the process.
+    DataLog(MyErrLog& log, Dino& dino, Clock clock, std::string folder);
+    DataLog(const DataLog&) = delete;
+    DataLog& operator=(const DataLog&) = delete;
+    // The open log is written out and closed at program end.
+    ~DataLog();
+
+    // Opens or closes the log; returns the logging flag after the call. Opening needs
+    // the poll cycle running (`runFlag`); otherwise "Can't log, Try Start".
+    bool ToggleDataLog(bool runFlag);
+    // The whole FileLog button: toggles and returns its new caption.
+    std::string Button4Click(bool runFlag);
+    static const char* CaptionFor(bool logging) { return logging ? "StopLog" : "StartLog"; }
+
+    // "ddmmYYYY_HHMMSS" of the clock's current time.
+    std::string MakeLogTimeName() const;
+
+    // One record each; frame is the 24 bytes just read. Nothing happens unless logging.
+    // LogWordFrame is the only caller of Dino::Compute.
+    void LogWordFrame(const uint8_t* frame, uint32_t tickCount);
+    void LogByteFrame(const uint8_t* frame);
+
+    bool logging() const { return file_ != nullptr; }
+    // The path of the open log (or of the last one opened).
+    const std::string& path() const { return path_; }
+
+  private:
+    bool open();
+    void close();
+    void write(const char* text, size_t size);
+
+    MyErrLog& log_;
+    Dino& dino_;
+    Clock clock_;
+    std::string folder_;
+    std::string path_;
+    std::FILE* file_ = nullptr;
+};
+
+// The local time of the system clock.
+std::tm LocalTimeNow();

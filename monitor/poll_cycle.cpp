@@ -1,0 +1,181 @@
+#include "monitor/poll_cycle.h"
+
+#include "app/my_err_log.h"
+#include "link/device_commands.h"
+#include "monitor/data_log.h"
+#include "monitor/live_params.h"
+
+std::string ElapsedTimeText(uint32_t tickCount) {
+    const uint32_t s = tickCount / PollCycle::kTicksPerSecond;
+    const uint32_t m = s / 60;
+    const uint32_t h = m / 60;
+    std::string text = "Time=";
+    if (h != 0) {
+        text += std::to_string(h) + "h";
+    }
+    text += std::to_string(m - 60 * h) + "m" + std::to_string(s - 60 * m) + "s";
+    return text;
+}
+
+PollCycle::PollCycle(CommDevice& port, MyErrLog& log, DataLog& dataLog, PollView& view)
+    : port_(port), log_(log), dataLog_(dataLog), view_(view) {}
+
+void PollCycle::Timer1Timer() {
+    view_.toggleHeartbeat();
+    ++tickCount_;
+    if (tickCount_ % kTicksPerSecond == 0) {
+        countDown();
+    }
+    // The ISP sequence above may have run nested ticks; show the latest count so the
+    // elapsed time never steps backwards.
+    view_.setElapsedText(ElapsedTimeText(tickCount_));
+    halfStep();
+}
+
+void PollCycle::countDown() {
+    if (updateCountdown_ > 0) {
+        --updateCountdown_;
+    }
+    // Nested ticks during the ISP sequence find the countdown at 1 and can only move
+    // it to 0, so neither action below ever runs twice for one update.
+    if (updateCountdown_ == 2) {
+        view_.clickCloseDevice();
+    } else if (updateCountdown_ == 1) {
+        view_.runIspSequence();
+    }
+}
+
+void PollCycle::Button5Click() {
+    if (!port_.isOpen()) {
+        log_.appendLine("Try to Open Com");
+        return;
+    }
+    if (runFlag_) {
+        runFlag_ = false;
+        view_.setStartCaption("Start");
+        log_.appendLine("Diconnected");
+    } else {
+        runFlag_ = true;
+        view_.setStartCaption("Stop");
+    }
+}
+
+void PollCycle::halfStep() {
+    switch (state_) {
+    case State::Idle:
+        if (runFlag_) {
+            state_ = State::Connecting;
+            step_ = Step::Send;
+            connectSend();
+        }
+        break;
+    case State::Connecting:
+        if (step_ == Step::Send) {
+            connectSend();
+        } else {
+            connectAwait();
+        }
+        break;
+    case State::Polling:
+        if (step_ == Step::Send) {
+            pollSend();
+        } else {
+            pollAwait();
+        }
+        break;
+    }
+}
+
+void PollCycle::connectSend() {
+    const uint8_t command = Cmd::Connect;
+    if (!port_.write(&command, 1)) {
+        const int code = port_.lastError();
+        stop();
+        logError("Connect ERR = ", code);
+        return;
+    }
+    log_.appendLine("Cmd Connect");
+    step_ = Step::AwaitConnectAnswer;
+}
+
+void PollCycle::connectAwait() {
+    uint8_t answer = 0;
+    if (!port_.read(&answer, 1)) {
+        const int code = port_.lastError();
+        stop();
+        logError("Read ERR0 = ", code);
+        return;
+    }
+    if (answer != kConnectReady) {
+        stop();
+        return;
+    }
+    log_.appendLine("Connected");
+    state_ = State::Polling;
+    step_ = Step::Send;
+}
+
+void PollCycle::pollSend() {
+    if (!runFlag_) {
+        toIdle();
+        return;
+    }
+    lastPollCommand_ = lastPollCommand_ == Cmd::ByteFrame ? Cmd::WordFrame : Cmd::ByteFrame;
+    if (!port_.write(&lastPollCommand_, 1)) {
+        logError("Read ERR1 = ", port_.lastError());
+        state_ = State::Connecting;
+        step_ = Step::Send;
+        return;
+    }
+    step_ = Step::AwaitFrame;
+}
+
+void PollCycle::pollAwait() {
+    LiveFrame frame{};
+    if (!port_.read(frame.data(), static_cast<uint32_t>(frame.size()))) {
+        // The run flag stays set: the next tick asks the controller to connect again.
+        logError("Read ERR2 = ", port_.lastError());
+        toIdle();
+        return;
+    }
+    step_ = Step::Send;
+    decodeFrame(frame.data());
+}
+
+void PollCycle::decodeFrame(const uint8_t* frame) {
+    if (lastPollCommand_ == Cmd::ByteFrame) {
+        for (size_t j = 0; j < kByteParCount; ++j) {
+            view_.setGridCell(kByteValueColumn, static_cast<int>(j) + 1,
+                              formatByteValue(j, frame[j]));
+        }
+        if (dataLog_.logging()) {
+            dataLog_.LogByteFrame(frame);
+        }
+    } else {
+        for (size_t i = 0; i < kWordParCount; ++i) {
+            view_.setGridCell(kWordValueColumn, static_cast<int>(i) + 1,
+                              formatWordValue(i, FrameWord(frame, i)));
+        }
+        if (dataLog_.logging()) {
+            dataLog_.LogWordFrame(frame, tickCount_);
+        }
+    }
+}
+
+void PollCycle::stop() {
+    runFlag_ = false;
+    view_.setStartCaption("Start");
+    toIdle();
+}
+
+void PollCycle::toIdle() {
+    state_ = State::Idle;
+    step_ = Step::Send;
+}
+
+// Callers read the code right after the failure, before any widget is touched.
+void PollCycle::logError(const char* prefix, int code) {
+    log_.append(prefix);
+    log_.appendLine(std::to_string(code));
+    log_.appendLine(ElapsedTimeText(tickCount_));
+}

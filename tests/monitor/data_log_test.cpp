@@ -1,0 +1,208 @@
+#include "monitor/data_log.h"
+
+#include "monitor/live_params.h"
+#include "tests/monitor/temp_folder.h"
+#include "tests/support/recording_list.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace {
+
+using Entries = std::vector<std::string>;
+
+const char* const kHeader =
+    "time\td_cdiff\tspeed_kmh\tgearbox_speed\tvrs0\tvrs1\tspeed0L_kmh\tspeed1R_kmh\tdino\t"
+    "speedFL_kmh\tspeedFR_kmh\tsteering2b\tpar2b\tdino_total\tdino_aero\tcdiff_mode\tled_dimmer\t"
+    "ee_dimmer\tee_cdiff_mode\ti2c_error\tg_yaw\tg_longitudial\tthrot_v\tpot\ti_coil\tslip\t"
+    "g_mult\tsteering1b\tsteer_sign\tsteer_mult\tthrot\tcan_fl\tcan_fr\tcan_rl\tcan_rr\t"
+    "can_throt\tcan_h_brake\tcan_brake\tbrake_sw\th_brake_sw\t";
+
+// Word i holds i, except the given speed and drive; words 3 and 10 are 0xFFFF.
+LiveFrame WordFrame(uint16_t speed = 0, uint16_t drive = 0) {
+    LiveFrame frame{};
+    for (size_t i = 0; i < kWordParCount; ++i) {
+        frame[2 * i] = static_cast<uint8_t>(i);
+    }
+    frame[2] = speed & 0xFF;
+    frame[3] = speed >> 8;
+    frame[14] = drive & 0xFF;
+    frame[15] = drive >> 8;
+    frame[6] = frame[7] = 0xFF;
+    frame[20] = frame[21] = 0xFF;
+    return frame;
+}
+
+// Byte j holds 200 + j (above 127, so signed or scaled display would differ).
+LiveFrame ByteFrame(uint8_t status) {
+    LiveFrame frame{};
+    for (size_t j = 0; j < kByteParCount; ++j) {
+        frame[j] = static_cast<uint8_t>(200 + j);
+    }
+    frame[kSwitchByteIndex] = status;
+    return frame;
+}
+
+std::string ByteFields(const char* switches) {
+    std::string text;
+    for (int j = 0; j < 23; ++j) {
+        text += std::to_string(200 + j) + "\t";
+    }
+    return text + switches;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> out;
+    std::istringstream in(line);
+    for (std::string field; std::getline(in, field, '\t');) {
+        out.push_back(field);
+    }
+    return out;
+}
+
+class DataLogTest : public ::testing::Test {
+  protected:
+    DataLogTest() {
+        stamp.tm_mday = 6;
+        stamp.tm_mon = 11;
+        stamp.tm_year = 122;
+        stamp.tm_hour = 18;
+        stamp.tm_min = 36;
+        stamp.tm_sec = 12;
+        log.attach(&list);
+    }
+    DataLog::Clock clock() {
+        return [this] { return stamp; };
+    }
+    std::string logPath(const std::string& name) const { return folder.path() + "/" + name; }
+
+    TempFolder folder;
+    RecordingList list;
+    MyErrLog log;
+    Dino dino;
+    std::tm stamp{};
+    DataLog dataLog{log, dino, clock(), folder.path()};
+};
+
+TEST_F(DataLogTest, LogStoppedBeforeAnyFrameHoldsOnlyTheHeader) {
+    EXPECT_EQ(dataLog.Button4Click(true), "StopLog");
+    EXPECT_EQ(dataLog.path(), logPath("pars06122022_183612.txt"));
+    EXPECT_EQ(dataLog.Button4Click(true), "StartLog");
+    EXPECT_EQ(ReadWholeFile(dataLog.path()), kHeader);
+    EXPECT_TRUE(list.entries.empty());
+
+    stamp = std::tm{};
+    stamp.tm_mday = 1;
+    stamp.tm_year = 123;
+    stamp.tm_sec = 5;
+    EXPECT_EQ(dataLog.MakeLogTimeName(), "01012023_000005");
+}
+
+TEST_F(DataLogTest, WithoutARunningCycleNothingIsCreated) {
+    EXPECT_EQ(dataLog.Button4Click(false), "StartLog");
+    EXPECT_EQ(list.entries, Entries{"Can't log, Try Start"});
+    EXPECT_FALSE(dataLog.logging());
+    EXPECT_EQ(folder.fileCount(), 0);
+    // Stopping needs no running cycle.
+    ASSERT_TRUE(dataLog.ToggleDataLog(true));
+    EXPECT_EQ(dataLog.Button4Click(false), "StartLog");
+    EXPECT_EQ(list.entries.size(), 1u);
+}
+
+TEST_F(DataLogTest, RecordsFollowTheHeaderColumnByColumn) {
+    ASSERT_TRUE(dataLog.ToggleDataLog(true));
+    dataLog.LogByteFrame(ByteFrame(0x02).data()); // first frame joins the header line
+    dataLog.LogWordFrame(WordFrame().data(), 1003);
+    dataLog.LogByteFrame(ByteFrame(0x03).data());
+    dataLog.LogWordFrame(WordFrame().data(), 1007);
+    dataLog.LogByteFrame(ByteFrame(0xFC).data());
+    dataLog.ToggleDataLog(true);
+
+    const std::string words = "0\t0\t2\t65535\t4\t5\t6\t0\t8\t9\t-1\t11\t0\t0\t";
+    const std::string expected = std::string(kHeader) + ByteFields("0\t1\t") + "\n250\t" + words +
+                                 ByteFields("1\t1\t") + "\n251\t" + words + ByteFields("0\t0\t");
+    EXPECT_EQ(ReadWholeFile(dataLog.path()), expected);
+}
+
+TEST_F(DataLogTest, DynoEstimatesKeepTheirLowSixteenBits) {
+    // No drag; the acceleration part of drive 1000 times whp2bhp lands just above 65536.
+    auto& v = dino.Values();
+    v[0] = 0.0f;
+    v[5] = 1.0f;
+    v[6] = 1000.0f;
+    v[7] = 1515.16f;
+    Dino reference;
+    reference.Values() = v;
+    reference.Compute(50, 1000);
+    ASSERT_EQ(reference.Total(), 65536);
+
+    ASSERT_TRUE(dataLog.ToggleDataLog(true));
+    dataLog.LogWordFrame(WordFrame(50, 1000).data(), 0);
+    v[7] = -1.0f;
+    reference.Values()[7] = -1.0f;
+    reference.Compute(50, 1000);
+    ASSERT_EQ(reference.Total(), -43);
+    dataLog.LogWordFrame(WordFrame(50, 1000).data(), 0);
+    dataLog.ToggleDataLog(true);
+
+    std::istringstream in(ReadWholeFile(dataLog.path()));
+    std::string line;
+    std::getline(in, line); // header
+    std::getline(in, line);
+    EXPECT_EQ(Fields(line).at(13), "0");
+    EXPECT_EQ(Fields(line).at(14), "0");
+    std::getline(in, line);
+    EXPECT_EQ(Fields(line).at(13), "65493");
+}
+
+TEST_F(DataLogTest, FileThatCannotBeCreatedLeavesLoggingOffAndWritesNothing) {
+    for (const std::string& bad :
+         {folder.path() + "/missing/deeper", folder.path() + "/" + std::string(5000, 'x')}) {
+        list.entries.clear();
+        DataLog failing(log, dino, clock(), bad);
+        EXPECT_EQ(failing.Button4Click(true), "StartLog");
+        EXPECT_EQ(list.entries, Entries{"Can't create log file"});
+        EXPECT_FALSE(failing.logging());
+        failing.LogWordFrame(WordFrame(200, 1000).data(), 8);
+        failing.LogByteFrame(ByteFrame(0x03).data());
+        EXPECT_EQ(dino.Total(), 0); // the dyno only runs for a record being written
+    }
+    EXPECT_EQ(folder.fileCount(), 0);
+}
+
+TEST_F(DataLogTest, ALogOfTheSameSecondNeverEmptiesTheEarlierOne) {
+    ASSERT_TRUE(dataLog.ToggleDataLog(true));
+    dataLog.LogWordFrame(WordFrame().data(), 40);
+    dataLog.ToggleDataLog(true);
+    ASSERT_TRUE(dataLog.ToggleDataLog(true));
+    EXPECT_EQ(dataLog.path(), logPath("pars06122022_183612_2.txt"));
+    dataLog.ToggleDataLog(true);
+    ASSERT_TRUE(dataLog.ToggleDataLog(true));
+    EXPECT_EQ(dataLog.path(), logPath("pars06122022_183612_3.txt"));
+    dataLog.ToggleDataLog(true);
+
+    const std::string first = ReadWholeFile(logPath("pars06122022_183612.txt"));
+    EXPECT_EQ(first.rfind(std::string(kHeader) + "\n10\t", 0), 0u);
+    EXPECT_EQ(ReadWholeFile(logPath("pars06122022_183612_2.txt")), kHeader);
+}
+
+TEST_F(DataLogTest, RecordsStayBufferedUntilTheLogIsClosedAtProgramEnd) {
+    std::string path;
+    {
+        DataLog local(log, dino, clock(), folder.path());
+        ASSERT_TRUE(local.ToggleDataLog(true));
+        path = local.path();
+        for (uint32_t tick = 0; tick < 20; tick += 4) {
+            local.LogWordFrame(WordFrame().data(), tick);
+            local.LogByteFrame(ByteFrame(0).data());
+        }
+        EXPECT_EQ(std::filesystem::file_size(path), 0u); // no flush per line
+    }
+    const std::string text = ReadWholeFile(path);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5);
+    EXPECT_EQ(text.back(), '\t'); // no line break after the last field
+}
+
+} // namespace
