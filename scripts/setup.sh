@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config python3
           libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
-          xvfb xdotool x11-utils imagemagick clang-format)
+          xvfb xdotool x11-utils xclip imagemagick clang-format)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "app/my_err_log.h"
+#include "dyno/dino.h"
+#include "link/buff.h"
+#include "link/comm_device.h"
+
+// The objects that live for the whole run, as members in their order of
+// construction, so C++ destroys them in reverse. The entry point builds one; tests
+// build their own.
+struct Globals {
+    MyErrLog log;    // attached to the main window's list by its creation handler
+    CommDevice port; // closed; the main window closes it on its way out
+    Buff image{Buff::kImageSize};
+    Dino dino;
+};

@@ -1,0 +1,41 @@
+#include "app/globals.h"
+#include "app/korvex_application.h"
+#include "app/qt_dialogs.h"
+#include "app/tform1.h"
+
+#include <QException>
+
+#include <memory>
+
+namespace {
+// The windows, created once each in this order and kept for the whole run.
+struct Windows {
+    explicit Windows(Globals& g, Dialogs& dialogs) : form1(g, dialogs) {}
+    TForm1 form1;
+};
+
+int Run(KorvexApplication& app, Globals& globals) {
+    QtDialogs dialogs;
+    std::unique_ptr<Windows> windows;
+    try {
+        windows = std::make_unique<Windows>(globals, dialogs);
+        windows->form1.show();
+        app.exec();
+    } catch (const QException& e) {
+        app.fail(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        app.fail(QString());
+    }
+    if (app.failed()) {
+        ShowExceptionBox(app.failure());
+    }
+    return 0;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    KorvexApplication app(argc, argv);
+    KorvexApplication::setApplicationName("KORVEX");
+    Globals globals;
+    return Run(app, globals);
+}

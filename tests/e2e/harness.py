@@ -1,0 +1,179 @@
+"""Drives the real korvex program as a person would: an Xvfb display, the
+controller simulator linked as a COM port, xdotool clicks on the window's
+controls, and screenshots of what the person would see."""
+
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+from xclose import close_window
+
+MENU_HEIGHT = 20  # the main window's menu bar has a fixed height
+
+
+class E2EError(AssertionError):
+    pass
+
+
+def wait_for(predicate, timeout, what):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.05)
+    raise E2EError(f"timed out waiting for {what}")
+
+
+class Session:
+    """One run: a private HOME (for ~/.korvex/dosdevices), a working folder for
+    korvex, an X display, and the processes started in it."""
+
+    def __init__(self, build_dir, keep_dir):
+        self.build = os.path.abspath(build_dir)
+        self.keep = os.path.abspath(keep_dir)
+        os.makedirs(self.keep, exist_ok=True)
+        self.tmp = tempfile.mkdtemp(prefix="korvex-e2e-")
+        self.home = os.path.join(self.tmp, "home")
+        self.work = os.path.join(self.tmp, "work")
+        os.makedirs(self.home)
+        os.makedirs(self.work)
+        self.procs = []
+        self.display = None
+        self.sim = None
+        self.app = None
+
+    # environment -------------------------------------------------------
+    def env(self, **extra):
+        env = dict(os.environ)
+        env["HOME"] = self.home
+        env.pop("QT_QPA_PLATFORM", None)
+        if self.display:
+            env["DISPLAY"] = self.display
+        env.update(extra)
+        return env
+
+    def start_display(self):
+        for n in range(120, 400):
+            if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                break
+        self.display = f":{n}"
+        xvfb = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(xvfb)
+        wait_for(lambda: subprocess.run(["xdpyinfo"], env=self.env(), capture_output=True).returncode == 0,
+                 10, "Xvfb")
+
+    def start_sim(self, *args):
+        out = open(os.path.join(self.tmp, "sim.out"), "w")
+        self.sim = subprocess.Popen([os.path.join(self.build, "sim", "korvex-sim"), *args],
+                                    env=self.env(), stdout=out, stderr=subprocess.STDOUT)
+        self.procs.append(self.sim)
+        link = os.path.join(self.home, ".korvex", "dosdevices")
+        wait_for(lambda: os.path.isdir(link) and os.listdir(link), 10, "the simulator's COM link")
+        return sorted(os.listdir(link))[0]
+
+    def stop_sim(self):
+        if self.sim and self.sim.poll() is None:
+            self.sim.send_signal(signal.SIGTERM)
+            self.sim.wait(10)
+
+    def sim_output(self):
+        with open(os.path.join(self.tmp, "sim.out")) as f:
+            return f.read()
+
+    def start_korvex(self, **extra_env):
+        out = open(os.path.join(self.tmp, "korvex.out"), "a")
+        self.app = subprocess.Popen([os.path.join(self.build, "app", "korvex")], cwd=self.work,
+                                    env=self.env(**extra_env), stdout=out, stderr=subprocess.STDOUT)
+        self.procs.append(self.app)
+        self.window = self.find_window("^Logger$")
+        return self.window
+
+    def korvex_output(self):
+        with open(os.path.join(self.tmp, "korvex.out")) as f:
+            return f.read()
+
+    def find_window(self, name, timeout=15):
+        def search():
+            r = self.xdotool("search", "--onlyvisible", "--name", name, check=False)
+            ids = r.stdout.split()
+            return ids[-1] if ids else None
+        return wait_for(search, timeout, f"window {name!r}")
+
+    def window_gone(self, wid, timeout=10):
+        def gone():
+            r = self.xdotool("getwindowname", wid, check=False)
+            return r.returncode != 0 or not self.visible(wid)
+        wait_for(gone, timeout, f"window {wid} to close")
+
+    def visible(self, wid):
+        r = self.xdotool("search", "--onlyvisible", "--name", ".*", check=False)
+        return wid in r.stdout.split()
+
+    def close_korvex(self):
+        if self.app and self.app.poll() is None:
+            close_window(self.display, self.window)
+            try:
+                self.app.wait(10)
+            except subprocess.TimeoutExpired:
+                self.app.kill()
+                raise E2EError("korvex did not end when its window was closed")
+        return self.app.returncode
+
+    # input ---------------------------------------------------------------
+    def xdotool(self, *args, check=True):
+        r = subprocess.run(["xdotool", *args], env=self.env(), capture_output=True, text=True)
+        if check and r.returncode != 0:
+            raise E2EError(f"xdotool {' '.join(args)} failed: {r.stderr}")
+        return r
+
+    def click(self, x, y, wid=None, client=True):
+        """Clicks at (x, y) of the window's client area (below the menu bar)."""
+        wid = wid or self.window
+        self.xdotool("mousemove", "--window", wid, str(x), str(y + (MENU_HEIGHT if client else 0)))
+        self.xdotool("click", "1")
+        time.sleep(0.15)
+
+    def click_control(self, left, top, width, height, wid=None):
+        self.click(left + width // 2, top + height // 2, wid)
+
+    def keys(self, *keys, wid=None):
+        self.xdotool("key", "--delay", "30", *keys)
+        time.sleep(0.1)
+
+    def type_text(self, text):
+        self.xdotool("type", "--delay", "40", text)
+        time.sleep(0.1)
+
+    def menu(self, title_x, item_index):
+        """Opens the menu whose title sits at title_x of the menu bar and chooses
+        its item `item_index` (0-based) with the keyboard."""
+        self.click(title_x, MENU_HEIGHT // 2, client=False)
+        time.sleep(0.2)
+        self.keys(*(["Down"] * (item_index + 1)), "Return")
+        time.sleep(0.2)
+
+    def screenshot(self, name):
+        path = os.path.join(self.keep, name)
+        subprocess.run(["import", "-window", "root", path], env=self.env(), check=True)
+        return path
+
+    def clipboard(self):
+        r = subprocess.run(["xclip", "-selection", "clipboard", "-o"], env=self.env(),
+                           capture_output=True, text=True)
+        return r.stdout
+
+    # teardown ------------------------------------------------------------
+    def close(self):
+        for p in reversed(self.procs):
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(5)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+        shutil.rmtree(self.tmp, ignore_errors=True)
