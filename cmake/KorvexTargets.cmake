@@ -40,9 +40,12 @@ function(korvex_gui_library name)
     korvex_warnings(${name})
 endfunction()
 
-# A window test: real widgets on the offscreen platform, scripted dialogs.
+# A window test: real widgets on the offscreen platform, scripted dialogs. TestApp()
+# (tests/support/qt_test_app.h) gives the test program its one QApplication.
 function(korvex_window_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-    korvex_test(${name} LABEL window SOURCES ${ARG_SOURCES} DEPS ${ARG_DEPS} Qt6::Widgets Qt6::Test)
+    korvex_test(${name} LABEL window
+        SOURCES ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/qt_test_app.cpp
+        DEPS ${ARG_DEPS} Qt6::Widgets Qt6::Test)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
 endfunction()

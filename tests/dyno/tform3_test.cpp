@@ -2,7 +2,7 @@
 
 #include "app/string_grid.h"
 #include "dyno/dino.h"
-#include "tests/dyno/qt_test_app.h"
+#include "tests/support/qt_test_app.h"
 #include "tests/support/fake_dialogs.h"
 
 #include "ui_tform3.h"

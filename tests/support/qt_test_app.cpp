@@ -1,4 +1,4 @@
-#include "tests/dyno/qt_test_app.h"
+#include "tests/support/qt_test_app.h"
 
 #include <QApplication>
 

@@ -1,0 +1,197 @@
+#include "app/globals.h"
+#include "app/string_grid.h"
+#include "app/tform1.h"
+#include "tests/support/fake_dialogs.h"
+#include "tests/support/qt_test_app.h"
+#include "tests/support/temp_dir.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct MainWindow {
+    QApplication& app = TestApp();
+    Globals g;
+    FakeDialogs dialogs;
+    TForm1 form{g, dialogs};
+
+    template <class W> W* get(const char* name) {
+        W* w = form.findChild<W*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    std::vector<std::string> log() {
+        std::vector<std::string> out;
+        auto* list = get<QListWidget>("ListBox1");
+        for (int i = 0; i < list->count(); ++i) {
+            out.push_back(list->item(i)->text().toStdString());
+        }
+        return out;
+    }
+};
+
+struct Control {
+    const char* name;
+    const char* caption;
+    int x, y, w, h;
+    bool shown;
+};
+
+const Control kButtons[] = {
+    {"Button1", "OpenDevice", 40, 8, 75, 25, true},
+    {"Button2", "CloseDevice", 151, 8, 75, 25, true},
+    {"Button5", "Start", 264, 8, 75, 25, true},
+    {"Button4", "FileLog", 376, 8, 75, 25, true},
+    {"Button7", "IspProgrammer", 488, 8, 105, 25, false},
+    {"Button6", "Start Bootloader", 632, 8, 105, 25, false},
+    {"Button10", "Button10", 168, 56, 75, 25, false},
+    {"Button9", "ResetDevice", 344, 56, 75, 25, false},
+    {"Button8", "Button8", 504, 56, 75, 25, false},
+    {"Button3", "Send", 632, 56, 75, 25, false},
+    {"BitBtn1", "BitBtn1", 416, 480, 75, 25, false},
+};
+
+} // namespace
+
+TEST(TForm1, ButtonsHaveTheirNamesCaptionsPlacesAndDeveloperOnesAreHidden) {
+    TempDir cwd(true);
+    MainWindow w;
+    w.form.show();
+    EXPECT_EQ(w.form.windowTitle().toStdString(), "Logger");
+    for (const Control& c : kButtons) {
+        auto* b = w.get<QPushButton>(c.name);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->text().toStdString(), c.caption) << c.name;
+        EXPECT_EQ(b->geometry(), QRect(c.x, c.y, c.w, c.h)) << c.name;
+        EXPECT_EQ(b->isVisible(), c.shown) << c.name;
+    }
+    EXPECT_FALSE(w.get<QCheckBox>("CheckBox1")->isVisible());
+    EXPECT_FALSE(w.get<QListWidget>("ListBox2")->isVisible());
+    EXPECT_TRUE(w.get<QListWidget>("ListBox1")->isVisible());
+    auto* autoBox = w.get<QCheckBox>("CheckBox2");
+    EXPECT_EQ(autoBox->text().toStdString(), "Auto");
+    EXPECT_TRUE(autoBox->isChecked());
+    EXPECT_TRUE(w.form.autoFlag());
+    EXPECT_EQ(w.get<QLineEdit>("Edit1")->geometry(), QRect(8, 412, 107, 21));
+}
+
+TEST(TForm1, PortListHoldsCom1ToCom99WithCom7Shown) {
+    TempDir cwd(true);
+    MainWindow w;
+    auto* ports = w.get<QComboBox>("ComboBox1");
+    ASSERT_EQ(ports->count(), 99);
+    EXPECT_EQ(ports->itemText(0).toStdString(), "COM1");
+    EXPECT_EQ(ports->itemText(98).toStdString(), "COM99");
+    EXPECT_EQ(ports->currentIndex(), 6);
+    EXPECT_EQ(ports->currentText().toStdString(), "COM7");
+}
+
+TEST(TForm1, LiveGridShowsHeadersNumbersAndNamesOnly) {
+    TempDir cwd(true);
+    MainWindow w;
+    auto* grid = w.get<StringGrid>("StringGrid1");
+    ASSERT_EQ(grid->colCount(), 5);
+    ASSERT_EQ(grid->rowCount(), 25);
+    EXPECT_EQ(grid->fixedCols(), 1);
+    EXPECT_EQ(grid->fixedRows(), 1);
+    const int widths[] = {64, 61, 64, 64, 64};
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_EQ(grid->columnWidth(c), widths[c]);
+    }
+    EXPECT_EQ(grid->rowHeight(3), 16);
+    const char* header[] = {"Par_num", "Name", "Value", "Name", "Value"};
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_EQ(grid->cell(c, 0), header[c]);
+    }
+    for (int r = 1; r <= 24; ++r) {
+        EXPECT_EQ(grid->cell(0, r), std::to_string(r));
+        EXPECT_EQ(grid->cell(2, r), "");
+        EXPECT_EQ(grid->cell(4, r), "");
+    }
+    EXPECT_EQ(grid->cell(1, 1), "d_cdiff");
+    EXPECT_EQ(grid->cell(1, 12), "par2b");
+    EXPECT_EQ(grid->cell(1, 13), "");
+    EXPECT_EQ(grid->cell(3, 1), "cdiff_mode");
+    EXPECT_EQ(grid->cell(3, 23), "can_brake");
+    EXPECT_EQ(grid->cell(3, 24), "");
+    EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+}
+
+TEST(TForm1, MenusCarryTheirItems) {
+    TempDir cwd(true);
+    MainWindow w;
+    auto* bar = w.get<QMenuBar>("MainMenu1");
+    ASSERT_EQ(bar->actions().size(), 2);
+    EXPECT_EQ(bar->actions()[0]->text().toStdString(), "File");
+    EXPECT_EQ(bar->actions()[1]->text().toStdString(), "&Help");
+    const auto items = bar->actions()[0]->menu()->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0]->objectName().toStdString(), "Config1");
+    EXPECT_EQ(items[0]->text().toStdString(), "Config");
+    EXPECT_EQ(items[1]->objectName().toStdString(), "UpdateDevice");
+    EXPECT_EQ(items[2]->objectName().toStdString(), "Dino1");
+    EXPECT_EQ(bar->actions()[1]->menu()->actions().at(0)->text().toStdString(), "&About...");
+    EXPECT_EQ(w.get<QAction>("Action1")->text().toStdString(), "Open COM");
+    EXPECT_EQ(w.get<QAction>("Action2")->text().toStdString(), "Close COM");
+}
+
+TEST(TForm1, FirstLogEntriesTellWhetherDinoCfgWasRead) {
+    {
+        TempDir cwd(true);
+        MainWindow w;
+        EXPECT_EQ(w.log(), (std::vector<std::string>{"dino.cfg read ERR", "RunUserMode"}));
+        EXPECT_FLOAT_EQ(w.g.dino.Values()[0], 0.34f);
+    }
+    {
+        TempDir cwd(true);
+        const float first = 0.5f;
+        std::ofstream(cwd.file("dino.cfg"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(&first), 4);
+        MainWindow w;
+        EXPECT_EQ(w.log(), (std::vector<std::string>{"dino.cfg read OK", "RunUserMode"}));
+        EXPECT_FLOAT_EQ(w.g.dino.Values()[0], 0.5f);
+        EXPECT_FLOAT_EQ(w.g.dino.Values()[1], 2.2f);
+    }
+}
+
+TEST(TForm1, StartWithClosedPortAndFileLogWithoutPollingOnlyReport) {
+    TempDir cwd(true);
+    MainWindow w;
+    w.get<QPushButton>("Button5")->click();
+    w.get<QPushButton>("Button4")->click();
+    EXPECT_EQ(w.get<QPushButton>("Button5")->text().toStdString(), "Start");
+    EXPECT_EQ(w.get<QPushButton>("Button4")->text().toStdString(), "StartLog");
+    const auto log = w.log();
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[2], "Try to Open Com");
+    EXPECT_EQ(log[3], "Can't log, Try Start");
+}
+
+TEST(TForm1, CloseDeviceActionAndAutoBoxGoThroughTheirHandlers) {
+    TempDir cwd(true);
+    MainWindow w;
+    w.get<QAction>("Action2")->trigger();
+    EXPECT_EQ(w.log().back(), "Close Com OK");
+    w.get<QCheckBox>("CheckBox2")->click();
+    EXPECT_FALSE(w.form.autoFlag());
+}
+
+TEST(TForm1, TimerTicksEvery25MsFromCreation) {
+    TempDir cwd(true);
+    MainWindow w;
+    const uint32_t before = w.form.pollCycle().tickCount();
+    QTest::qWait(200);
+    EXPECT_GT(w.form.pollCycle().tickCount(), before + 2);
+    EXPECT_EQ(w.get<QLineEdit>("Edit1")->text().toStdString(), "Time=0m0s");
+}
