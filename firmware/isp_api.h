@@ -1,0 +1,137 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+// The vendor ISP library's entry points as this program uses them. The sequence
+// looks up every name of the table; only the ones with a function type below are
+// ever called. The fake library in the tests defines them from this header too.
+
+enum class IspFn : size_t {
+    Init,
+    SetLogEnabled,
+    SelectDevice,
+    SelectCommHardware,
+    OpenRs232Port,
+    SyncTarget,
+    ParseHexFile,
+    BlankCheckMemory,
+    ProgramDevice,
+    ProgramAddrRange,
+    ReadDevice,
+    ReadAddrRange,
+    VerifyDevice,
+    GetLastError,
+    Exit,
+    UpdateCmdsIds,
+    OpenCanPort,
+    OpenUsbPort,
+    SelectCanNode,
+    SelectMemory,
+    EraseDevice,
+    GetDeviceIndex,
+    DataLog,
+    SetDebugMode,
+    OpenLogFile,
+    ExecCmd,
+    GetLastResult,
+    GetMemorySize,
+    ReadSignatureBytes,
+    ReadSpecialByte,
+    BlankCheckAddrRange,
+    FillBufferAddrRange,
+    SetSecurityLevel,
+    GetErrorVecPtr,
+    GetBufferAddrHi,
+    GetBufferAddrLo,
+    Serialize,
+    WriteSpecialByte,
+    GetLastErrorMssg,
+    GetErrorMssgFromIdx,
+    SetTimeout,
+    SetAutoIsp,
+    WriteHexFile,
+    SetDtrLow,
+    SetDtrHigh,
+    SetRtsLow,
+    SetRtsHigh,
+    EnterAppliMode,
+    EnterIspMode,
+    Count
+};
+
+inline constexpr size_t kIspEntryPointCount = static_cast<size_t>(IspFn::Count);
+
+// Looked up in this order; index i belongs to IspFn value i.
+inline constexpr std::array<const char*, kIspEntryPointCount> kIspEntryPointNames = {
+    "ispInit",
+    "ispSetLogEnabled",
+    "ispSelectDevice",
+    "ispSelectCommHardware",
+    "ispOpenRs232Port",
+    "ispSyncTarget",
+    "ispParseHexFile",
+    "ispBlankCheckMemory",
+    "ispProgramDevice",
+    "ispProgramAddrRange",
+    "ispReadDevice",
+    "ispReadAddrRange",
+    "ispVerifyDevice",
+    "ispGetLastError",
+    "ispExit",
+    "ispUpdateCmdsIds",
+    "ispOpenCanPort",
+    "ispOpenUsbPort",
+    "ispSelectCanNode",
+    "ispSelectMemory",
+    "ispEraseDevice",
+    "ispGetDeviceIndex",
+    "ispDataLog",
+    "ispSetDebugMode",
+    "ispOpenLogFile",
+    "ispExecCmd",
+    "ispGetLastResult",
+    "ispGetMemorySize",
+    "ispReadSignatureBytes",
+    "ispReadSpecialByte",
+    "ispBlankCheckAddrRange",
+    "ispFillBufferAddrRange",
+    "ispSetSecurityLevel",
+    "ispGetErrorVecPtr",
+    "ispGetBufferAddrHi",
+    "ispGetBufferAddrLo",
+    "ispSerialize",
+    "ispWriteSpecialByte",
+    "ispGetLastErrorMssg",
+    "ispGetErrorMssgFromIdx",
+    "ispSetTimeout",
+    "ispSetAutoIsp",
+    "ispWriteHexFile",
+    "ispSetDtrLow",
+    "ispSetDtrHigh",
+    "ispSetRtsLow",
+    "ispSetRtsHigh",
+    "ispEnterAppliMode",
+    "ispEnterIspMode",
+};
+
+// C signatures of the entry points the sequence calls (all with C linkage).
+namespace isp {
+using InitFn = int();                    // 1 = success
+using SetLogEnabledFn = int(int);        // result ignored
+using SelectDeviceFn = int(const char*); // device name; 1 = success
+using SelectCommHardwareFn = int(int);   // interface (2 = USB); 1 = success
+using OpenUsbPortFn = int();             // 1 = success
+using ReadSpecialByteFn = int(int);      // 0 = bootloader version; non-zero = success
+using GetLastResultFn = const char*();   // text of the last result
+using EraseDeviceFn = int();             // non-zero = success
+using ParseHexFileFn = int(const char*); // file name; non-zero = success
+using FillBufferAddrRangeFn = int(unsigned, unsigned, const char*); // first, last, "HH"
+using ProgramDeviceFn = int();                                      // non-zero = success
+using EnterAppliModeFn = int(int, int);                             // non-zero = success
+using GetLastErrorFn = int();                                       // number of the last failure
+using ExitFn = int();                                               // result ignored
+} // namespace isp
+
+// The interface selection that makes the library use its USB port.
+inline constexpr int kIspUsbInterface = 2;

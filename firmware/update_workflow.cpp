@@ -1,0 +1,73 @@
+#include "firmware/update_workflow.h"
+
+#include "firmware/firmware_image.h"
+#include "firmware/isp_sequence.h"
+#include "link/device_commands.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+// Button7's marker after the loader's message, written as "%X".
+constexpr unsigned kButton7Marker = 155;
+
+void RunIspWithImageBuffer(FirmwareContext& c) {
+    RunIspSequence(c.imageBuffer, c.state.imageEndAddress, c.state.targetChipSize, c.loader,
+                   c.dialogs);
+}
+} // namespace
+
+void UpdateDeviceClick(FirmwareContext& c, uint8_t& updateCountdown,
+                       const std::function<void()>& chooseDeviceType) {
+    if (!c.dialogs.confirmYesNo("Program Device?")) {
+        return;
+    }
+    if (!c.port.isOpen()) {
+        c.log.appendLine("COM is't open");
+        return;
+    }
+    chooseDeviceType();
+
+    uint8_t boardId = c.state.deviceTypeChoice;
+    if (boardId <= kLastExplicitBoardId) {
+        c.log.append("BrdId>> ");
+        c.log.appendLine(std::to_string(boardId));
+    } else {
+        c.log.appendLine("id= auto");
+        uint8_t answer[kBoardInfoSize] = {};
+        if (!requestAnswer(c.port, Cmd::BoardInfo, kBoardInfoSize, answer)) {
+            c.log.appendLine("Read err");
+            return;
+        }
+        boardId = answer[kBoardInfoIdIndex];
+        c.log.append("BrdId= ");
+        c.log.appendLine(std::to_string(boardId));
+    }
+
+    std::string message;
+    if (!LoadFirmwareImage(c.imageBuffer, c.state, message, boardId)) {
+        c.dialogs.showMessage("UpdateErr");
+        return;
+    }
+    if (sendCommand(c.port, Cmd::StartBootloader, message)) {
+        updateCountdown = kUpdateCountdownStart;
+    }
+    c.log.appendLine(message);
+}
+
+void Button7Click(FirmwareContext& c) {
+    std::string message;
+    LoadFirmwareImage(c.imageBuffer, c.state, message, 2);
+    c.log.appendLine(message);
+    char marker[16];
+    std::snprintf(marker, sizeof marker, "%X", kButton7Marker);
+    c.log.appendLine(marker);
+}
+
+void Button8Click(FirmwareContext& c) {
+    RunIspWithImageBuffer(c);
+}
+
+void UpdateCountdownReachedOne(FirmwareContext& c) {
+    RunIspWithImageBuffer(c);
+}

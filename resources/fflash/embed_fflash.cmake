@@ -1,0 +1,20 @@
+# Turns the Intel HEX images into one C++ source of byte arrays and a name table.
+# Run as: cmake -DSOURCE_DIR=<dir of .hex> -DNAMES=a;b;c -DOUTPUT=<file.cpp> -P embed_fflash.cmake
+set(body "// Generated from resources/fflash/*.hex at build time; do not edit.\n")
+string(APPEND body "#include \"firmware/image_resources.h\"\n\nnamespace {\n")
+set(table "")
+foreach(name IN LISTS NAMES)
+    file(READ "${SOURCE_DIR}/${name}.hex" hex HEX)
+    string(LENGTH "${hex}" digits)
+    math(EXPR size "${digits} / 2")
+    # Sixteen bytes per source line keeps the generated file readable.
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    string(REGEX REPLACE "((0x..,){16})" "\\1\n    " bytes "${bytes}")
+    string(APPEND body "const unsigned char k_${name}[${size}] = {\n    ${bytes}\n};\n")
+    string(APPEND table "    {\"${name}\", \"fflash\", k_${name}, sizeof(k_${name})},\n")
+endforeach()
+string(APPEND body "} // namespace\n\nconst EmbeddedResource kEmbeddedResources[] = {\n${table}};\n")
+string(APPEND body "const size_t kEmbeddedResourceCount = sizeof(kEmbeddedResources) / sizeof(kEmbeddedResources[0]);\n")
+file(WRITE "${OUTPUT}.tmp" "${body}")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.tmp")
