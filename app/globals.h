@@ -2,6 +2,7 @@
 
 #include "app/my_err_log.h"
 #include "dyno/dino.h"
+#include "firmware/firmware_state.h"
 #include "link/buff.h"
 #include "link/comm_device.h"
 
@@ -13,4 +14,6 @@ struct Globals {
     CommDevice port; // closed; the main window closes it on its way out
     Buff image{Buff::kImageSize};
     Dino dino;
+    // Handed from the image loader and the device-type dialog to the ISP sequence.
+    FirmwareState firmware;
 };

@@ -6,7 +6,7 @@
 // and is shown afterwards by the entry point, the same way as one escaping window
 // creation: Qt itself cannot carry an exception through its event loop.
 class KorvexApplication : public QApplication {
-public:
+  public:
     KorvexApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
     bool notify(QObject* receiver, QEvent* event) override;
@@ -16,7 +16,7 @@ public:
     const QString& failure() const { return failure_; }
     void fail(const QString& text);
 
-private:
+  private:
     bool failed_ = false;
     QString failure_;
 };

@@ -2,6 +2,8 @@
 #include "app/korvex_application.h"
 #include "app/qt_dialogs.h"
 #include "app/tform1.h"
+#include "dyno/tform3.h"
+#include "firmware/tform4.h"
 
 #include <QException>
 
@@ -10,8 +12,14 @@
 namespace {
 // The windows, created once each in this order and kept for the whole run.
 struct Windows {
-    explicit Windows(Globals& g, Dialogs& dialogs) : form1(g, dialogs) {}
+    Windows(Globals& g, Dialogs& dialogs)
+        : form1(g, dialogs), form3(g.dino, dialogs, TForm3::SystemDecimalSeparator(), &form1),
+          form4(g.firmware, dialogs, &form1) {
+        form1.setWindows(nullptr, &form3, &form4);
+    }
     TForm1 form1;
+    TForm3 form3;
+    TForm4 form4;
 };
 
 int Run(KorvexApplication& app, Globals& globals) {

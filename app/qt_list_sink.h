@@ -7,7 +7,7 @@
 
 // A ListSink over a list widget: every entry is appended, never removed.
 class QtListSink : public ListSink {
-public:
+  public:
     explicit QtListSink(QListWidget* list) : list_(list) {}
 
     void addEntry(const std::string& text) override {
@@ -22,6 +22,6 @@ public:
         }
     }
 
-private:
+  private:
     QListWidget* list_;
 };

@@ -1,5 +1,6 @@
 #include "app/tform1.h"
 
+#include "app/about_box.h"
 #include "app/dialogs.h"
 #include "app/globals.h"
 #include "link/device_commands.h"
@@ -17,13 +18,16 @@ std::unique_ptr<Ui::TForm1> SetUp(QMainWindow* window) {
     return ui;
 }
 
-QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+QString Latin1(const std::string& s) {
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
 } // namespace
 
 TForm1::TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), ui_(SetUp(this)), g_(globals), dialogs_(dialogs),
-      list1_(ui_->ListBox1), list2_(ui_->ListBox2), dataLog_(g_.log, g_.dino),
-      poll_(g_.port, g_.log, dataLog_, *this) {
+    : QMainWindow(parent), ui_(SetUp(this)), g_(globals), dialogs_(dialogs), list1_(ui_->ListBox1),
+      list2_(ui_->ListBox2), dataLog_(g_.log, g_.dino),
+      poll_(g_.port, g_.log, dataLog_, *this), firmware_{g_.port, g_.image, g_.firmware,
+                                                         g_.log,  dialogs_, loader_} {
     QFont font("Tahoma");
     font.setPixelSize(11);
     setFont(font);
@@ -38,7 +42,9 @@ TForm1::TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent)
     timer1_.start();
 }
 
-TForm1::~TForm1() { FormDestroy(); }
+TForm1::~TForm1() {
+    FormDestroy();
+}
 
 void TForm1::setWindows(QDialog* config, QDialog* dino, QDialog* deviceType) {
     config_ = config;
@@ -120,19 +126,33 @@ void TForm1::FormDestroy() {
     }
 }
 
-std::string TForm1::portText() const { return ui_->ComboBox1->currentText().toLatin1().toStdString(); }
+std::string TForm1::portText() const {
+    return ui_->ComboBox1->currentText().toLatin1().toStdString();
+}
 
-void TForm1::Button1Click() { OpenDevice(g_.port, g_.log, list2_, portText(), autoFlag_); }
+void TForm1::Button1Click() {
+    OpenDevice(g_.port, g_.log, list2_, portText(), autoFlag_);
+}
 
-void TForm1::Button10Click() { OpenDeviceShort(g_.port, g_.log, portText(), autoFlag_); }
+void TForm1::Button10Click() {
+    OpenDeviceShort(g_.port, g_.log, portText(), autoFlag_);
+}
 
-void TForm1::Button2Click() { CloseDevice(g_.port, g_.log); }
+void TForm1::Button2Click() {
+    CloseDevice(g_.port, g_.log);
+}
 
-void TForm1::Action1Execute() { ui_->Button1->click(); }
+void TForm1::Action1Execute() {
+    ui_->Button1->click();
+}
 
-void TForm1::Action2Execute() { ui_->Button2->click(); }
+void TForm1::Action2Execute() {
+    ui_->Button2->click();
+}
 
-void TForm1::CheckBox2Click() { autoFlag_ = ui_->CheckBox2->isChecked(); }
+void TForm1::CheckBox2Click() {
+    autoFlag_ = ui_->CheckBox2->isChecked();
+}
 
 void TForm1::Button3Click() {
     std::string text;
@@ -152,15 +172,25 @@ void TForm1::Button9Click() {
     g_.log.appendLine(text);
 }
 
-void TForm1::Button4Click() { ui_->Button4->setText(dataLog_.Button4Click(poll_.runFlag()).c_str()); }
+void TForm1::Button4Click() {
+    ui_->Button4->setText(dataLog_.Button4Click(poll_.runFlag()).c_str());
+}
 
-void TForm1::Button5Click() { poll_.Button5Click(); }
+void TForm1::Button5Click() {
+    poll_.Button5Click();
+}
 
-void TForm1::Timer1Timer() { poll_.Timer1Timer(); }
+void TForm1::Timer1Timer() {
+    poll_.Timer1Timer();
+}
 
-void TForm1::Button7Click() {}
+void TForm1::Button7Click() {
+    ::Button7Click(firmware_);
+}
 
-void TForm1::Button8Click() {}
+void TForm1::Button8Click() {
+    ::Button8Click(firmware_);
+}
 
 void TForm1::cfg1click() {
     if (config_ != nullptr) {
@@ -168,7 +198,13 @@ void TForm1::cfg1click() {
     }
 }
 
-void TForm1::UpdateDeviceClick() {}
+void TForm1::UpdateDeviceClick() {
+    ::UpdateDeviceClick(firmware_, poll_.updateCountdown(), [this] {
+        if (deviceType_ != nullptr) {
+            deviceType_->exec();
+        }
+    });
+}
 
 void TForm1::Dino1Click() {
     if (dino_ != nullptr) {
@@ -176,18 +212,30 @@ void TForm1::Dino1Click() {
     }
 }
 
-void TForm1::About1Click() {}
+void TForm1::About1Click() {
+    dialogs_.showMessage(AboutText(g_.port, g_.image, g_.firmware, BuildVersion()));
+}
 
-void TForm1::toggleHeartbeat() { ui_->CheckBox1->setChecked(!ui_->CheckBox1->isChecked()); }
+void TForm1::toggleHeartbeat() {
+    ui_->CheckBox1->setChecked(!ui_->CheckBox1->isChecked());
+}
 
-void TForm1::setElapsedText(const std::string& text) { ui_->Edit1->setText(Latin1(text)); }
+void TForm1::setElapsedText(const std::string& text) {
+    ui_->Edit1->setText(Latin1(text));
+}
 
-void TForm1::setStartCaption(const std::string& caption) { ui_->Button5->setText(Latin1(caption)); }
+void TForm1::setStartCaption(const std::string& caption) {
+    ui_->Button5->setText(Latin1(caption));
+}
 
 void TForm1::setGridCell(int col, int row, const std::string& text) {
     ui_->StringGrid1->setCell(col, row, text);
 }
 
-void TForm1::clickCloseDevice() { ui_->Button2->click(); }
+void TForm1::clickCloseDevice() {
+    ui_->Button2->click();
+}
 
-void TForm1::runIspSequence() {}
+void TForm1::runIspSequence() {
+    UpdateCountdownReachedOne(firmware_);
+}

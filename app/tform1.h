@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/qt_list_sink.h"
+#include "firmware/library_loader.h"
+#include "firmware/update_workflow.h"
 #include "monitor/data_log.h"
 #include "monitor/poll_cycle.h"
 
@@ -20,7 +22,7 @@ class QDialog;
 // the message log. Each handler forwards to the core and shows what it returns.
 class TForm1 : public QMainWindow, private PollView {
     Q_OBJECT
-public:
+  public:
     TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -35,7 +37,7 @@ public:
     // The menu bar has a fixed height so the controls' positions are known on screen.
     static constexpr int kMenuHeight = 20;
 
-public slots:
+  public slots:
     void Button1Click();
     void Button2Click();
     void Button3Click();
@@ -57,7 +59,7 @@ public slots:
     void Dino1Click();
     void About1Click();
 
-private:
+  private:
     void FormCreate();
     void FormDestroy();
     void connectHandlers();
@@ -78,6 +80,8 @@ private:
     QtListSink list2_;
     DataLog dataLog_;
     PollCycle poll_;
+    DlLibraryLoader loader_;
+    FirmwareContext firmware_;
     QTimer timer1_;
     bool autoFlag_ = true;
     QDialog* config_ = nullptr;

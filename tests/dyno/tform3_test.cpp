@@ -2,8 +2,8 @@
 
 #include "app/string_grid.h"
 #include "dyno/dino.h"
-#include "tests/support/qt_test_app.h"
 #include "tests/support/fake_dialogs.h"
+#include "tests/support/qt_test_app.h"
 
 #include "ui_tform3.h"
 
