@@ -1,0 +1,72 @@
+#include "config/tform2.h"
+#include "config/value_codec.h"
+
+#include "tests/support/fake_dialogs.h"
+#include "tests/support/fake_serial.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTreeWidget>
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+namespace {
+
+// Showing a 6 x 6 map (8 x 8 grid) in the real Config window, with the list as a read
+// leaves it; paint:1 also lets the window lay out and paint the result.
+void BM_ShowSelectedParameterMap(benchmark::State& state) {
+    FakeSerial::Shared serial;
+    CommDevice port(std::make_unique<FakeSerial>(serial));
+    GfgPars pars;
+    FakeDialogs dialogs;
+    TForm2 form(port, pars, dialogs, nullptr, '.');
+    form.show();
+    for (size_t i = 0; i < pars.block().size(); ++i) {
+        pars.block()[i] = uint8_t(i * 13 + 5);
+    }
+    port.open(7);
+    serial.reads.emplace_back(pars.block().begin(), pars.block().end());
+    form.Read1Click();
+
+    size_t node = 0;
+    while (std::string(kCatalogueTree[node].text) != "gsense_2d") {
+        ++node;
+    }
+    QTreeWidgetItem* item = form.treeNode(node);
+    item->treeWidget()->setCurrentItem(item);
+    auto* list = form.findChild<QListWidget*>("ListBox1");
+    const int kept = list->count(); // what a read leaves: the 519 bytes and "Read OK"
+    for (auto _ : state) {
+        form.editor().ShowSelectedParameter();
+        if (state.range(0) != 0) {
+            QApplication::processEvents(); // let the grid lay out and paint
+        }
+        state.PauseTiming();
+        while (list->count() > kept) {
+            delete list->takeItem(list->count() - 1);
+        }
+        state.ResumeTiming();
+    }
+    if (form.editor().shownParameter() != kCatalogueTree[node].par) {
+        state.SkipWithError("the map was not shown");
+    }
+}
+BENCHMARK(BM_ShowSelectedParameterMap)
+    ->ArgName("paint")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,216 @@
+#include "config/gfg_pars.h"
+
+#include "config/value_codec.h"
+#include "link/device_commands.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#if __has_include(<unistd.h>)
+#include <unistd.h>
+#define KORVEX_HAVE_FSYNC 1
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Writes and closes; false when any step failed. The file is closed in every case.
+bool WriteAllAndClose(std::FILE* f, const uint8_t* bytes, size_t count) {
+    bool ok = std::fwrite(bytes, 1, count, f) == count;
+    ok = std::fflush(f) == 0 && ok;
+#ifdef KORVEX_HAVE_FSYNC
+    // The rename must not reach the disk before the data does.
+    ok = ok && ::fsync(::fileno(f)) == 0;
+#endif
+    return std::fclose(f) == 0 && ok;
+}
+
+// A new, exclusively created file in `dir` with a short name, so a target whose own
+// name is as long as the system allows still gets a temporary beside it.
+std::FILE* CreateTemporary(const fs::path& dir, fs::path& name) {
+    static unsigned counter = 0;
+    const auto stamp = unsigned(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = dir / (".korvex-cfg-" + std::to_string(stamp % 100000u) + "-" +
+                      std::to_string(++counter) + ".tmp");
+        errno = 0;
+        if (std::FILE* f = std::fopen(name.c_str(), "wbx")) {
+            return f;
+        }
+        if (errno != EEXIST) {
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool GfgPars::ReadFile(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        return false;
+    }
+    ConfigBlock staging{};
+    const size_t got = std::fread(staging.data(), 1, staging.size(), f);
+    // A directory opens on some systems and fails only on reading.
+    const bool readFailed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (readFailed) {
+        return false;
+    }
+    std::copy(staging.begin(), staging.begin() + long(got), block_.begin());
+    return true;
+}
+
+bool GfgPars::WriteFile(const std::string& path) const {
+    if (path.empty()) {
+        return false;
+    }
+    std::error_code ec;
+    fs::path target(path);
+    // Saving through a link replaces what it points at, not the link itself.
+    if (fs::is_symlink(target, ec)) {
+        const fs::path resolved = fs::canonical(target, ec);
+        if (!ec) {
+            target = resolved;
+        }
+    }
+    if (fs::is_directory(target, ec)) {
+        return false;
+    }
+    fs::path dir = target.parent_path();
+    if (dir.empty()) {
+        dir = ".";
+    }
+    fs::path temporary;
+    std::FILE* f = CreateTemporary(dir, temporary);
+    if (f == nullptr) {
+        return false;
+    }
+    if (!WriteAllAndClose(f, block_.data(), block_.size())) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    if (fs::exists(target, ec)) {
+        fs::permissions(temporary, fs::status(target, ec).permissions(), ec);
+    }
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return false;
+    }
+    return true;
+}
+
+bool GfgPars::ReadDevice(CommDevice& port, ConfigBlock& copy) {
+    port.purge();
+    const uint8_t command = Cmd::ReadConfig;
+    port.write(&command, 1);
+    ConfigBlock staging{};
+    if (!collectAnswer(port, staging.size(), staging.data())) {
+        return false;
+    }
+    block_ = staging;
+    copy = staging;
+    return true;
+}
+
+bool GfgPars::WriteDevice(CommDevice& port) const {
+    std::array<uint8_t, kConfigBlockSize + 1> frame{};
+    frame[0] = Cmd::WriteConfig;
+    std::copy(block_.begin(), block_.end(), frame.begin() + 1);
+    return port.write(frame.data(), uint32_t(frame.size()));
+}
+
+ConfigTransfers::ConfigTransfers(GfgPars& pars, WorkingValues& working, CommDevice& port,
+                                 Dialogs& dialogs, ListSink& list,
+                                 std::function<void(bool)> refreshGrid)
+    : pars_(pars), working_(working), port_(port), dialogs_(dialogs), list_(list),
+      refreshGrid_(std::move(refreshGrid)) {}
+
+void ConfigTransfers::loaded() {
+    LoadWorkingValues(working_, pars_.block());
+    blockLoaded_ = true;
+}
+
+void ConfigTransfers::Read1Click() {
+    if (!port_.isOpen()) {
+        list_.addEntry("Try to Open Com");
+        return;
+    }
+    ConfigBlock copy{};
+    const bool ok = pars_.ReadDevice(port_, copy);
+    if (ok) {
+        for (size_t i = 0; i < copy.size(); ++i) {
+            list_.addEntry("#" + std::to_string(i) + " " + std::to_string(unsigned(copy[i])));
+        }
+        list_.addEntry("Read OK");
+        list_.scrollDown(int(copy.size()));
+        loaded();
+    }
+    if (refreshGrid_) {
+        refreshGrid_(ok);
+    }
+}
+
+void ConfigTransfers::Write1Click() {
+    if (!blockLoaded_) {
+        list_.addEntry("Try to read device or open cfg file");
+        return;
+    }
+    if (!port_.isOpen()) {
+        list_.addEntry("Try to Open Com");
+        return;
+    }
+    StoreWorkingValues(working_, pars_.block());
+    if (pars_.WriteDevice(port_)) {
+        list_.addEntry("Write Ok");
+    }
+}
+
+void ConfigTransfers::OpenConfig1Click() {
+    bool ok = false;
+    const auto path = dialogs_.chooseOpenFile();
+    if (!path) {
+        list_.addEntry("Can't open file");
+    } else {
+        fileName_ = *path;
+        ok = pars_.ReadFile(*path);
+        if (ok) {
+            list_.addEntry(*path);
+            list_.scrollDown(1);
+            loaded();
+        } else {
+            list_.addEntry("Can't open file");
+        }
+    }
+    list_.addEntry("");
+    if (refreshGrid_) {
+        refreshGrid_(ok);
+    }
+}
+
+void ConfigTransfers::SaveConfig1Click() {
+    if (!blockLoaded_) {
+        list_.addEntry("Try to read device or open cfg file");
+        return;
+    }
+    const auto path = dialogs_.chooseSaveFile(fileName_);
+    if (!path) {
+        list_.addEntry("Can't Execute SaveDialog");
+        return;
+    }
+    StoreWorkingValues(working_, pars_.block());
+    fileName_ = *path;
+    if (pars_.WriteFile(*path)) {
+        list_.addEntry(*path);
+        list_.scrollDown(1);
+    } else {
+        list_.addEntry("Can't save file");
+    }
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/dialogs.h"
+#include "app/list_sink.h"
+#include "config/catalogue.h"
+#include "link/comm_device.h"
+
+#include <functional>
+#include <string>
+
+// The configuration block and its four transfers: controller and file, each way.
+class GfgPars {
+  public:
+    GfgPars() = default;
+    GfgPars(const GfgPars&) = delete;
+    GfgPars& operator=(const GfgPars&) = delete;
+
+    ConfigBlock& block() { return block_; }
+    const ConfigBlock& block() const { return block_; }
+
+    // Up to 519 bytes from the start of the file replace the start of the block; a file
+    // that cannot be opened or read changes nothing.
+    bool ReadFile(const std::string& path);
+    // The 519 bytes go to a temporary file beside `path` that replaces it only once
+    // written and closed, so a failed save leaves the earlier file as it was.
+    bool WriteFile(const std::string& path) const;
+    // "7" and the 519-byte answer; on success the block and `copy` hold it. Gives up as
+    // collectAnswer does, and then changes nothing.
+    bool ReadDevice(CommDevice& port, ConfigBlock& copy);
+    // One write of "8" followed by the block; true when all 520 bytes went out.
+    bool WriteDevice(CommDevice& port) const;
+
+  private:
+    ConfigBlock block_{};
+};
+
+// The Config window's File menu: moves blocks between the working values, the
+// controller and files, and reports into the window's own list. `refreshGrid` runs
+// after every read and open that got as far as the transfer; its argument says whether
+// a new block was loaded.
+class ConfigTransfers {
+  public:
+    ConfigTransfers(GfgPars& pars, WorkingValues& working, CommDevice& port, Dialogs& dialogs,
+                    ListSink& list, std::function<void(bool newBlock)> refreshGrid);
+
+    void Read1Click();
+    void Write1Click();
+    void OpenConfig1Click();
+    void SaveConfig1Click();
+
+    bool blockLoaded() const { return blockLoaded_; }
+    const std::string& fileName() const { return fileName_; }
+
+  private:
+    void loaded();
+
+    GfgPars& pars_;
+    WorkingValues& working_;
+    CommDevice& port_;
+    Dialogs& dialogs_;
+    ListSink& list_;
+    std::function<void(bool)> refreshGrid_;
+    bool blockLoaded_ = false;
+    std::string fileName_;
+};

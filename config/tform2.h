@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/dialogs.h"
+#include "app/qt_list_sink.h"
+#include "config/catalogue.h"
+#include "config/config_editor.h"
+#include "config/gfg_pars.h"
+#include "link/comm_device.h"
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class TForm2;
+}
+class QTreeWidgetItem;
+class StringGrid;
+
+// The user's decimal separator, as the cell texts show it.
+char SystemDecimalSeparator();
+
+// The configuration editor window, caption "Config". Created once; the main window
+// shows it modally, and it keeps tree, grid, list and working values between showings.
+class TForm2 : public QDialog, private ConfigGridView {
+    Q_OBJECT
+  public:
+    TForm2(CommDevice& port, GfgPars& pars, Dialogs& dialogs, QWidget* parent = nullptr,
+           char decimalSeparator = SystemDecimalSeparator());
+    ~TForm2() override;
+
+    void OpenConfig1Click() { transfers_.OpenConfig1Click(); }
+    void SaveConfig1Click() { transfers_.SaveConfig1Click(); }
+    void Read1Click() { transfers_.Read1Click(); }
+    void Write1Click() { transfers_.Write1Click(); }
+
+    ConfigEditor& editor() { return editor_; }
+    ConfigTransfers& transfers() { return transfers_; }
+    const WorkingValues& working() const { return working_; }
+    // The tree node showing kCatalogueTree[index].
+    QTreeWidgetItem* treeNode(size_t index) const;
+
+  private:
+    void FormCreate();
+    void buildTree();
+    void showEditor();
+
+    int selectedNode() const override;
+    void setGridVisible(bool visible) override;
+    void setGridSize(int cols, int rows) override;
+    void setCell(int col, int row, const std::string& text) override;
+    void setEditorText(int col, int row, const std::string& text) override;
+
+    std::unique_ptr<Ui::TForm2> ui_;
+    StringGrid* grid_;
+    QtListSink list_;
+    WorkingValues working_;
+    ConfigEditor editor_;
+    ConfigTransfers transfers_;
+    std::vector<QTreeWidgetItem*> nodes_;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/dialogs.h"
+#include "config/catalogue.h"
+
+#include <string>
+
+// The arithmetic between block bytes and the scaled values the user sees, all in 32-bit
+// floats. Texts use the user's decimal separator, passed in by the caller.
+
+// The display value of element row * cols + col (for a map, row `rows` is the x axis and
+// row `rows` + 1 the y axis). 0 for an unknown element type.
+float ReadElement(const ConfigBlock& block, const PAR_long& p, int col, int row);
+
+// Stores the raw integer that `value` stands for into that element's bytes.
+void WriteElement(ConfigBlock& block, const PAR_long& p, int col, int row, float value);
+
+// Every working value from the block, in catalogue order; sets every descriptor's `values`.
+void LoadWorkingValues(WorkingValues& w, const ConfigBlock& block);
+
+// Every block byte from its working value. Descriptors without working values are skipped.
+void StoreWorkingValues(const WorkingValues& w, ConfigBlock& block);
+
+// The value to store for typed text: parsed, rounded down to the parameter's step and
+// clamped to its element type. Text that is no number shows "not a number" and gives 0.
+float EnterValue(const PAR_long& p, const std::string& text, char decimalSeparator,
+                 Dialogs& dialogs);
+
+// The parsed number, or nothing when `text` is no decimal number with that separator.
+std::optional<double> ParseDecimal(const std::string& text, char decimalSeparator);
+
+// Up to 15 significant digits, trailing zeros dropped.
+std::string FullText(float value, char decimalSeparator);
+// The first six characters of FullText (cut, not rounded), as a grid cell shows it.
+std::string CellText(float value, char decimalSeparator);
