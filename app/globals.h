@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/my_err_log.h"
+#include "config/gfg_pars.h"
 #include "dyno/dino.h"
 #include "firmware/firmware_state.h"
 #include "link/buff.h"
@@ -12,6 +13,7 @@
 struct Globals {
     MyErrLog log;    // attached to the main window's list by its creation handler
     CommDevice port; // closed; the main window closes it on its way out
+    GfgPars cfg;     // the 519-byte configuration block, all zero
     Buff image{Buff::kImageSize};
     Dino dino;
     // Handed from the image loader and the device-type dialog to the ISP sequence.

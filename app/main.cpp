@@ -2,6 +2,7 @@
 #include "app/korvex_application.h"
 #include "app/qt_dialogs.h"
 #include "app/tform1.h"
+#include "config/tform2.h"
 #include "dyno/tform3.h"
 #include "firmware/tform4.h"
 
@@ -13,11 +14,12 @@ namespace {
 // The windows, created once each in this order and kept for the whole run.
 struct Windows {
     Windows(Globals& g, Dialogs& dialogs)
-        : form1(g, dialogs), form3(g.dino, dialogs, TForm3::SystemDecimalSeparator(), &form1),
+        : form1(g, dialogs), form2(g.port, g.cfg, dialogs, &form1), form3(g.dino, dialogs, TForm3::SystemDecimalSeparator(), &form1),
           form4(g.firmware, dialogs, &form1) {
-        form1.setWindows(nullptr, &form3, &form4);
+        form1.setWindows(&form2, &form3, &form4);
     }
     TForm1 form1;
+    TForm2 form2;
     TForm3 form3;
     TForm4 form4;
 };

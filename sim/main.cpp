@@ -122,6 +122,16 @@ int Parse(int argc, char** argv, Options& o) {
     return 0;
 }
 
+// What the controller was asked, for the person (or test) that ran it.
+void PrintCommandCounts(const ControllerSim& sim) {
+    std::printf("commands received:");
+    for (const char c : std::string_view("3456789a")) {
+        std::printf(" %c=%u", c, sim.commandCount(static_cast<uint8_t>(c)));
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -171,5 +181,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvex-sim: %s, ending\n", strsignal(sig));
     }
     sim.stop();
+    PrintCommandCounts(sim);
     return 0;
 }
