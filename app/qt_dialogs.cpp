@@ -16,6 +16,8 @@ std::string ToBytes(const QString& s) {
 void QtDialogs::showMessage(const std::string& text, const std::string& caption) {
     const QString title = caption.empty() ? QApplication::applicationName() : FromBytes(caption);
     QMessageBox box(QMessageBox::NoIcon, title, FromBytes(text), QMessageBox::Ok, parent_);
+    // The text can be selected and copied, e.g. the versions of the About box.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
 }
 

@@ -114,6 +114,10 @@ class Session:
         r = self.xdotool("search", "--onlyvisible", "--name", ".*", check=False)
         return wid in r.stdout.split()
 
+    def close_window(self, wid):
+        close_window(self.display, wid)
+        self.window_gone(wid)
+
     def close_korvex(self):
         if self.app and self.app.poll() is None:
             close_window(self.display, self.window)
