@@ -3,23 +3,24 @@
 #include "app/list_sink.h"
 
 #include <QListWidget>
+#include <QScrollBar>
 #include <QString>
 
 // A ListSink over a list widget: every entry is appended, never removed.
 class QtListSink : public ListSink {
   public:
-    explicit QtListSink(QListWidget* list) : list_(list) {}
+    explicit QtListSink(QListWidget* list) : list_(list) {
+        // One scroll step is one entry, so "scroll by n" moves the top entry by n.
+        list_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    }
 
     void addEntry(const std::string& text) override {
         list_->addItem(QString::fromLatin1(text.data(), qsizetype(text.size())));
     }
     void scrollDown(int entries) override {
-        // The list's top entry moves down by `entries`, as far as there are entries.
-        const int top = list_->indexAt(QPoint(0, 0)).row();
-        const int target = std::min(list_->count() - 1, std::max(0, top) + entries);
-        if (target >= 0) {
-            list_->scrollToItem(list_->item(target), QAbstractItemView::PositionAtTop);
-        }
+        list_->doItemsLayout(); // the range must know the entries just added
+        QScrollBar* bar = list_->verticalScrollBar();
+        bar->setValue(bar->value() + entries);
     }
 
   private:

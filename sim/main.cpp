@@ -33,6 +33,7 @@ constexpr const char* kUsage =
     "  --connect-answer N   the byte for --fault wrong-connect (default 65)\n"
     "  --seconds N          end by itself after N seconds (default: run until a signal)\n"
     "  --trace FILE         write every word (W) and byte (B) frame sent to FILE, in hex\n"
+    "  --save-block FILE    write the stored 519-byte configuration block to FILE at the end\n"
     "  --help               this text\n";
 
 bool ParseInt(const char* text, long lo, long hi, long& out) {
@@ -75,6 +76,7 @@ struct Options {
     long connectAnswer = ControllerSim::kDefaultWrongConnect;
     long seconds = 0;
     std::string trace;
+    std::string saveBlock;
 };
 
 // 0 on success, 1 on a bad option, 2 after --help.
@@ -108,6 +110,8 @@ int Parse(int argc, char** argv, Options& o) {
             ok = ParseInt(v, 0, 255, o.connectAnswer);
         } else if (a == "--trace") {
             o.trace = v;
+        } else if (a == "--save-block") {
+            o.saveBlock = v;
         } else if (a == "--seconds") {
             ok = ParseInt(v, 1, 1000000, o.seconds);
         } else {
@@ -130,6 +134,17 @@ void PrintCommandCounts(const ControllerSim& sim) {
     }
     std::printf("\n");
     std::fflush(stdout);
+}
+
+bool SaveBlock(const ControllerSim& sim, const std::string& path) {
+    const ControllerSim::Block block = sim.configBlock();
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    const bool ok = f != nullptr && std::fwrite(block.data(), 1, block.size(), f) == block.size();
+    if (f == nullptr || std::fclose(f) != 0 || !ok) {
+        std::fprintf(stderr, "korvex-sim: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -182,5 +197,5 @@ int main(int argc, char** argv) {
     }
     sim.stop();
     PrintCommandCounts(sim);
-    return 0;
+    return o.saveBlock.empty() || SaveBlock(sim, o.saveBlock) ? 0 : 1;
 }

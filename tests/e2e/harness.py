@@ -3,6 +3,7 @@ controller simulator linked as a COM port, xdotool clicks on the window's
 controls, and screenshots of what the person would see."""
 
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -165,6 +166,28 @@ class Session:
         path = os.path.join(self.keep, name)
         subprocess.run(["import", "-window", "root", path], env=self.env(), check=True)
         return path
+
+    def window_geometry(self, wid):
+        out = self.xdotool("getwindowgeometry", wid).stdout
+        pos = re.search(r"Position: (\d+),(\d+)", out)
+        size = re.search(r"Geometry: (\d+)x(\d+)", out)
+        return tuple(int(v) for v in pos.groups() + size.groups())
+
+    def highlighted_rows(self, x, top, bottom):
+        """Screen rows between top and bottom where column x shows the selection
+        colour (a saturated blue), read from a screenshot."""
+        shot = os.path.join(self.tmp, "probe.png")
+        subprocess.run(["import", "-window", "root", shot], env=self.env(), check=True)
+        out = subprocess.run(["convert", shot, "-crop", f"1x{bottom - top}+{x}+{top}", "-depth", "8",
+                              "txt:-"], capture_output=True, text=True, check=True).stdout
+        rows = []
+        for line in out.splitlines()[1:]:
+            m = re.match(r"0,(\d+): \((\d+),(\d+),(\d+)", line)
+            if m:
+                y, r, g, b = (int(v) for v in m.groups())
+                if b > 150 and r < 110 and b - r > 80:
+                    rows.append(top + y)
+        return rows
 
     def clipboard(self):
         r = subprocess.run(["xclip", "-selection", "clipboard", "-o"], env=self.env(),
