@@ -1,11 +1,11 @@
 #include "dyno/dino.h"
 
+#include "app/file_replace.h"
+
 #include <bit>
 #include <climits>
 #include <cmath>
-#include <filesystem>
 #include <fstream>
-#include <system_error>
 
 namespace {
 
@@ -92,33 +92,10 @@ int Dino::ReadFile(const std::string& path) {
     return whole;
 }
 
-// The block goes to a file beside the target first and replaces it only once complete,
-// so a failed save leaves the old coefficients in place.
 int Dino::WriteFile(const std::string& path) const {
     char bytes[kFileBytes];
     for (int i = 0; i < kCount; ++i) {
         ToLittleEndian(coef_[size_t(i)], bytes + 4 * i);
     }
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return 0;
-        }
-        out.write(bytes, kFileBytes);
-        out.close();
-        if (out.fail()) {
-            std::error_code ignored;
-            std::filesystem::remove(temp, ignored);
-            return 0;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        return 0;
-    }
-    return kCount;
+    return ReplaceFile(path, bytes, kFileBytes) ? kCount : 0;
 }

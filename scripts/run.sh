@@ -31,10 +31,15 @@ if [ -n "${DISPLAY:-}" ]; then
     exit 0
 fi
 
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb chooses a free display and names it on a pipe.
+fifo="$work/xvfb.display"
+rm -f "$fifo"
+mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
 xvfb_pid=$!
-export DISPLAY="$display"
+read -r number <"$fifo"
+rm -f "$fifo"
+export DISPLAY=":$number"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 "$root/build/app/korvex" &

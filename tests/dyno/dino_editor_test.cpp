@@ -1,5 +1,6 @@
 #include "dyno/dino_editor.h"
 #include "tests/support/fake_dialogs.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/recording_list.h"
 
 #include <gtest/gtest.h>
@@ -233,9 +234,11 @@ TEST_F(DinoEditorTest, SaveWritesTheModelWithoutThePendingEdit) {
 TEST_F(DinoEditorTest, FailedSaveIsReportedAndKeepsTheOldFile) {
     ASSERT_EQ(dino.WriteFile(path("dino.cfg")), 8);
     dino.Values()[0] = 0.5f;
-    fs::create_directories(path("dino.cfg") + ".tmp"); // the new file cannot be made
     dialogs.saveAnswers.push_back(path("dino.cfg"));
-    editor.Save1Click();
+    {
+        FileSizeLimit limit(10); // the new file fails part-way through
+        editor.Save1Click();
+    }
     EXPECT_EQ(list.entries.back(), "Can not save");
     Dino kept;
     kept.ReadFile(path("dino.cfg"));

@@ -1,4 +1,5 @@
 #include "dyno/dino.h"
+#include "tests/support/file_size_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -177,7 +178,7 @@ TEST_F(DinoFileTest, WritesTheLittleEndianBlockAndReadsItBack) {
     Dino other;
     EXPECT_EQ(other.ReadFile(path), 8);
     EXPECT_EQ(other.Values(), dino.Values());
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
 TEST_F(DinoFileTest, FailedWriteKeepsTheOldFile) {
@@ -191,17 +192,20 @@ TEST_F(DinoFileTest, FailedWriteKeepsTheOldFile) {
     if (enforced) {
         EXPECT_EQ(read(path), floats(8));
     }
-    // The new file cannot be made (a folder is in the way): the old one stays whole.
+    // The new file fails part-way through: the old one stays whole, nothing is left over.
     write("dino.cfg", floats(8));
-    fs::create_directories(path + ".tmp");
-    EXPECT_EQ(dino.WriteFile(path), 0);
+    {
+        FileSizeLimit limit(10);
+        EXPECT_EQ(dino.WriteFile(path), 0);
+    }
     EXPECT_EQ(read(path), floats(8));
-    fs::remove(path + ".tmp");
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        EXPECT_TRUE(entry.path() == path || entry.path().filename() == "probe") << entry.path();
+    }
     // A target that is a folder cannot be replaced; no temporary file stays behind.
     fs::create_directories(dir / "sub" / "inner");
     EXPECT_EQ(dino.WriteFile((dir / "sub").string()), 0);
     EXPECT_TRUE(fs::is_directory(dir / "sub" / "inner"));
-    EXPECT_FALSE(fs::exists((dir / "sub").string() + ".tmp"));
     EXPECT_EQ(dino.WriteFile((dir / "missing" / "dino.cfg").string()), 0);
 }
 

@@ -7,6 +7,7 @@ import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -58,13 +59,19 @@ class Session:
         return env
 
     def start_display(self):
-        for n in range(120, 400):
-            if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                break
-        self.display = f":{n}"
-        xvfb = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+        # Xvfb picks a free display itself and names it on the pipe, so runs side by
+        # side never meet on one display.
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                                 "-nolisten", "tcp"], pass_fds=(write_end,),
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
         self.procs.append(xvfb)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise E2EError("Xvfb did not start")
+        self.display = f":{number}"
         wait_for(lambda: subprocess.run(["xdpyinfo"], env=self.env(), capture_output=True).returncode == 0,
                  10, "Xvfb")
 
@@ -195,7 +202,20 @@ class Session:
         return r.stdout
 
     # teardown ------------------------------------------------------------
+    def report(self):
+        """What the programs printed, for a failure's report."""
+        for name in ("korvex.out", "sim.out"):
+            path = os.path.join(self.tmp, name)
+            if os.path.exists(path):
+                with open(path) as f:
+                    print(f"--- {name}:\n{f.read()}", file=sys.stderr)
+        for p in self.procs:
+            if p.poll() is not None:
+                print(f"--- {p.args[0]} ended with {p.returncode}", file=sys.stderr)
+
     def close(self):
+        if sys.exc_info()[0] is not None:
+            self.report()
         for p in reversed(self.procs):
             if p.poll() is None:
                 p.terminate()
