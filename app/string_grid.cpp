@@ -145,6 +145,13 @@ void StringGrid::setAlwaysShowEditor(bool on) {
 
 void StringGrid::setRowSelect(bool on) {
     setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    // The current cell keeps its place; its selection now spans the row (or not).
+    const QModelIndex current = currentIndex();
+    if (current.isValid()) {
+        selectionModel()->select(
+            current, QItemSelectionModel::ClearAndSelect |
+                         (on ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
+    }
 }
 
 void StringGrid::setCell(int col, int row, const std::string& text) {

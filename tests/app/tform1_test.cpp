@@ -126,6 +126,8 @@ TEST(TForm1, LiveGridShowsHeadersNumbersAndNamesOnly) {
     EXPECT_EQ(grid->cell(3, 24), "");
     EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+    // The whole row of the current cell is selected, not the cell alone.
+    EXPECT_EQ(grid->selectedItems().size(), 4);
 }
 
 TEST(TForm1, MenusCarryTheirItems) {

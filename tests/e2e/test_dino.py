@@ -54,9 +54,23 @@ def edit_and_save(s):
     check(s.close_korvex() == 0, "korvex did not exit with 0")
 
 
+def copied(s, x, y, wid=None):
+    """Clicks a list entry or grid cell and copies its text as a person would."""
+    s.click(x, y, wid=wid, client=wid is None)
+    s.keys("ctrl+c")
+    return s.clipboard()
+
+
 def log_with_saved_coefficients(s):
     s.start_sim()
     s.start_korvex()
+    first_entry = copied(s, 504 + 20, 104 + 6)  # ListBox1's first entry
+    check(first_entry == "dino.cfg read OK", f"first log entry after the restart: {first_entry!r}")
+    s.menu(layout.FILE_MENU_X, layout.FILE_DINO)
+    dino = s.find_window("^Dino$")
+    s.keys(*["Down"] * (MASS_ROW - 1), "ctrl+c")
+    check(s.clipboard() == "1500", f"the Dino window shows m_car as {s.clipboard()!r}")
+    s.close_window(dino)
     s.click_control(*layout.OPEN_DEVICE)
     s.click_control(*layout.START)
     time.sleep(0.5)
