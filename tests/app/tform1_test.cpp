@@ -197,3 +197,27 @@ TEST(TForm1, TimerTicksEvery25MsFromCreation) {
     EXPECT_GT(w.form.pollCycle().tickCount(), before + 2);
     EXPECT_EQ(w.get<QLineEdit>("Edit1")->text().toStdString(), "Time=0m0s");
 }
+
+TEST(TForm1, UpdateCountdownClosesThePortThenProgramsOnceWhileItsBoxKeepsTicking) {
+    TempDir cwd(true);
+    MainWindow w;
+    PollCycle& poll = w.form.pollCycle();
+    int boxes = 0;
+    // While a box of the sequence is open the event loop keeps delivering ticks.
+    w.dialogs.onMessage = [&](const std::string&) {
+        ++boxes;
+        for (int i = 0; i < 45; ++i) {
+            w.form.Timer1Timer();
+        }
+    };
+    poll.updateCountdown() = 3;
+    for (int i = 0; i < 200 && poll.updateCountdown() > 0; ++i) {
+        w.form.Timer1Timer();
+    }
+    EXPECT_EQ(poll.updateCountdown(), 0);
+    // No vendor library on this machine: the sequence ran exactly once and said so.
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(w.dialogs.texts(), std::vector<std::string>{"WIN32 can not load AtJniIsp.dll"});
+    const auto log = w.log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Close Com OK"), 1);
+}
