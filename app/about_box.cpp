@@ -24,17 +24,11 @@ std::string AboutText(CommDevice& port, Buff& image, FirmwareState& firmware,
                       const ProgramVersion& version) {
     // 255 is no board id with an image: what stands when no answer came in full.
     uint8_t boardId = 255;
-    std::string deviceFirmware;
-    if (!port.isOpen()) {
-        deviceFirmware = "COM is't open";
-    } else {
-        uint8_t answer[kBoardInfoSize] = {};
-        if (requestAnswer(port, Cmd::BoardInfo, kBoardInfoSize, answer)) {
-            boardId = answer[kBoardInfoIdIndex];
-            deviceFirmware = BoardInfoDateText(answer);
-        } else {
-            deviceFirmware = "Read err";
-        }
+    std::string deviceFirmware; // "COM is't open" or "Read err" when no answer came
+    uint8_t answer[kBoardInfoSize] = {};
+    if (requestBoardInfo(port, deviceFirmware, answer)) {
+        boardId = answer[kBoardInfoIdIndex];
+        deviceFirmware = BoardInfoDateText(answer);
     }
     std::string message;
     const std::string imageFirmware = LoadFirmwareImage(image, firmware, message, boardId)

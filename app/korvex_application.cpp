@@ -15,11 +15,15 @@ bool KorvexApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
-void KorvexApplication::fail(const QString& text) {
+void KorvexApplication::record(const QString& text) {
     if (!failed_) {
         failed_ = true;
         failure_ = text;
     }
+}
+
+void KorvexApplication::fail(const QString& text) {
+    record(text);
     exit(0);
 }
 

@@ -14,6 +14,9 @@ class KorvexApplication : public QApplication {
     // What escaped, as the text the box shows; empty for a non-toolkit exception.
     bool failed() const { return failed_; }
     const QString& failure() const { return failure_; }
+    // Keeps what escaped, to be shown once the event loop has ended.
+    void record(const QString& text);
+    // Keeps it and ends the running event loop.
     void fail(const QString& text);
 
   private:

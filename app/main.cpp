@@ -33,9 +33,10 @@ int Run(KorvexApplication& app, Globals& globals) {
         windows->form1.show();
         app.exec();
     } catch (const QException& e) {
-        app.fail(QString::fromLocal8Bit(e.what()));
+        // Recorded only: quitting a loop that never ran would close the box at once.
+        app.record(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        app.fail(QString());
+        app.record(QString());
     }
     if (app.failed()) {
         ShowExceptionBox(app.failure());

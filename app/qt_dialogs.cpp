@@ -1,17 +1,10 @@
 #include "app/qt_dialogs.h"
 
+#include "app/qt_text.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
-
-namespace {
-QString FromBytes(const std::string& s) {
-    return QString::fromLatin1(s.data(), qsizetype(s.size()));
-}
-std::string ToBytes(const QString& s) {
-    return s.toLocal8Bit().toStdString();
-}
-} // namespace
 
 void QtDialogs::showMessage(const std::string& text, const std::string& caption) {
     const QString title = caption.empty() ? QApplication::applicationName() : FromBytes(caption);
@@ -32,14 +25,13 @@ std::optional<std::string> QtDialogs::chooseOpenFile() {
     if (path.isEmpty()) {
         return std::nullopt;
     }
-    return ToBytes(path);
+    return ToPath(path);
 }
 
 std::optional<std::string> QtDialogs::chooseSaveFile(const std::string& preset) {
-    const QString path =
-        QFileDialog::getSaveFileName(parent_, QString(), QString::fromLocal8Bit(preset.c_str()));
+    const QString path = QFileDialog::getSaveFileName(parent_, QString(), FromPath(preset));
     if (path.isEmpty()) {
         return std::nullopt;
     }
-    return ToBytes(path);
+    return ToPath(path);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/list_sink.h"
+#include "app/qt_text.h"
 
 #include <QListWidget>
 #include <QScrollBar>
-#include <QString>
 
 // A ListSink over a list widget: every entry is appended, never removed.
 class QtListSink : public ListSink {
@@ -14,9 +14,7 @@ class QtListSink : public ListSink {
         list_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     }
 
-    void addEntry(const std::string& text) override {
-        list_->addItem(QString::fromLatin1(text.data(), qsizetype(text.size())));
-    }
+    void addEntry(const std::string& text) override { list_->addItem(FromBytes(text)); }
     void scrollDown(int entries) override {
         list_->doItemsLayout(); // the range must know the entries just added
         QScrollBar* bar = list_->verticalScrollBar();

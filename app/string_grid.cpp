@@ -1,5 +1,7 @@
 #include "app/string_grid.h"
 
+#include "app/qt_text.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -9,12 +11,6 @@
 #include <algorithm>
 
 namespace {
-QString FromBytes(const std::string& s) {
-    return QString::fromLatin1(s.data(), qsizetype(s.size()));
-}
-std::string ToBytes(const QString& s) {
-    return s.toLatin1().toStdString();
-}
 bool IsEnter(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }

@@ -3,6 +3,7 @@
 #include "app/about_box.h"
 #include "app/dialogs.h"
 #include "app/globals.h"
+#include "app/qt_text.h"
 #include "link/device_commands.h"
 #include "link/port_selection.h"
 #include "monitor/live_params.h"
@@ -18,9 +19,6 @@ std::unique_ptr<Ui::TForm1> SetUp(QMainWindow* window) {
     return ui;
 }
 
-QString Latin1(const std::string& s) {
-    return QString::fromLatin1(s.data(), qsizetype(s.size()));
-}
 } // namespace
 
 TForm1::TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent)
@@ -127,7 +125,7 @@ void TForm1::FormDestroy() {
 }
 
 std::string TForm1::portText() const {
-    return ui_->ComboBox1->currentText().toLatin1().toStdString();
+    return ToBytes(ui_->ComboBox1->currentText());
 }
 
 void TForm1::Button1Click() {
@@ -173,7 +171,7 @@ void TForm1::Button9Click() {
 }
 
 void TForm1::Button4Click() {
-    ui_->Button4->setText(dataLog_.Button4Click(poll_.runFlag()).c_str());
+    ui_->Button4->setText(FromBytes(dataLog_.Button4Click(poll_.runFlag())));
 }
 
 void TForm1::Button5Click() {
@@ -221,11 +219,11 @@ void TForm1::toggleHeartbeat() {
 }
 
 void TForm1::setElapsedText(const std::string& text) {
-    ui_->Edit1->setText(Latin1(text));
+    ui_->Edit1->setText(FromBytes(text));
 }
 
 void TForm1::setStartCaption(const std::string& caption) {
-    ui_->Button5->setText(Latin1(caption));
+    ui_->Button5->setText(FromBytes(caption));
 }
 
 void TForm1::setGridCell(int col, int row, const std::string& text) {

@@ -176,16 +176,7 @@ void ConfigEditor::StringGrid1SetEditText(int col, int row, const std::string& t
     pending_.col = col;
     pending_.row = row;
     pending_.applied = false;
-    // Only the first comma survives; the characters around the others stay.
-    const size_t first = pending_.text.find(',');
-    if (first != std::string::npos && pending_.text.find(',', first + 1) != std::string::npos) {
-        std::string kept = pending_.text.substr(0, first + 1);
-        for (size_t i = first + 1; i < pending_.text.size(); ++i) {
-            if (pending_.text[i] != ',') {
-                kept += pending_.text[i];
-            }
-        }
-        pending_.text = kept;
+    if (KeepFirstComma(pending_.text)) {
         view_.setEditorText(col, row, pending_.text);
     }
     // The parameter the grid shows, which a keyboard move in the tree does not change.

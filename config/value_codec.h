@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/decimal_text.h"
+
 #include "app/dialogs.h"
 #include "config/catalogue.h"
 
@@ -25,9 +27,6 @@ void StoreWorkingValues(const WorkingValues& w, ConfigBlock& block);
 // clamped to its element type. Text that is no number shows "not a number" and gives 0.
 float EnterValue(const PAR_long& p, const std::string& text, char decimalSeparator,
                  Dialogs& dialogs);
-
-// The parsed number, or nothing when `text` is no decimal number with that separator.
-std::optional<double> ParseDecimal(const std::string& text, char decimalSeparator);
 
 // Up to 15 significant digits, trailing zeros dropped.
 std::string FullText(float value, char decimalSeparator);

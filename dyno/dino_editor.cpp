@@ -1,15 +1,13 @@
 #include "dyno/dino_editor.h"
 
+#include "app/decimal_text.h"
+
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // 15 significant digits in fixed notation: digits d0..d14 with exponent `exp`.
 std::string FixedText(const std::string& digits, int exp, char sep) {
@@ -172,72 +170,10 @@ std::string DinoEditor::ValueText(float value, char decimalSeparator) {
 }
 
 std::optional<double> DinoEditor::ParseNumber(const std::string& text, char decimalSeparator) {
-    size_t i = 0;
-    size_t end = text.size();
-    while (i < end && text[i] == ' ') {
-        ++i;
-    }
-    while (end > i && text[end - 1] == ' ') {
-        --end;
-    }
-    bool negative = false;
-    if (i < end && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    std::string plain; // the number without sign, with '.' as the separator
-    int mantissaDigits = 0;
-    for (; i < end && IsDigit(text[i]); ++i, ++mantissaDigits) {
-        plain += text[i];
-    }
-    if (i < end && text[i] == decimalSeparator) {
-        plain += '.';
-        for (++i; i < end && IsDigit(text[i]); ++i, ++mantissaDigits) {
-            plain += text[i];
-        }
-    }
-    if (mantissaDigits == 0) {
-        return std::nullopt;
-    }
-    if (i < end && (text[i] == 'e' || text[i] == 'E')) {
-        plain += 'e';
-        ++i;
-        if (i < end && (text[i] == '+' || text[i] == '-')) {
-            plain += text[i++];
-        }
-        int expDigits = 0;
-        for (; i < end && IsDigit(text[i]); ++i, ++expDigits) {
-            plain += text[i];
-        }
-        if (expDigits == 0) {
-            return std::nullopt;
-        }
-    }
-    if (i != end) {
-        return std::nullopt;
-    }
-    double value = 0;
-    const auto res = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    const std::optional<double> value = ParseDecimal(text, decimalSeparator);
     // A coefficient is a float: what does not fit one is no usable number.
-    if (res.ec != std::errc() || res.ptr != plain.data() + plain.size() ||
-        std::fabs(value) > FLT_MAX) {
+    if (!value || !(std::fabs(*value) <= FLT_MAX)) {
         return std::nullopt;
     }
-    return negative ? -value : value;
-}
-
-bool DinoEditor::KeepFirstComma(std::string& text) {
-    const size_t first = text.find(',');
-    if (first == std::string::npos) {
-        return false;
-    }
-    std::string kept = text.substr(0, first + 1);
-    for (size_t i = first + 1; i < text.size(); ++i) {
-        if (text[i] != ',') {
-            kept += text[i];
-        }
-    }
-    const bool dropped = kept.size() != text.size();
-    text = kept;
-    return dropped;
+    return value;
 }

@@ -46,8 +46,6 @@ class DinoEditor {
     // A decimal number with the given separator and an optional exponent, blanks allowed
     // around it; nothing for any other text.
     static std::optional<double> ParseNumber(const std::string& text, char decimalSeparator);
-    // Drops every comma after the first; true when any was dropped.
-    static bool KeepFirstComma(std::string& text);
 
   private:
     void Commit();

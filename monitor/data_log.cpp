@@ -134,13 +134,12 @@ void DataLog::LogWordFrame(const uint8_t* frame, uint32_t tickCount) {
     }
     constexpr size_t kSpeedWord = 1;
     constexpr size_t kDriveWord = 7;
-    constexpr size_t kSteeringWord = 10;
     RecordText record;
     record.add('\n');
     record.field(tickCount / 4);
     for (size_t i = 0; i < kWordParCount; ++i) {
         const uint16_t word = FrameWord(frame, i);
-        if (i == kSteeringWord) {
+        if (kWordPars[i].is_signed) {
             record.field(static_cast<int16_t>(word));
         } else {
             record.field(word);

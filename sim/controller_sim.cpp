@@ -14,9 +14,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-static_assert(ControllerSim::kFrameBytes == kFrameSize && kFrameSize == kBoardInfoSize);
-static_assert(ControllerSim::kBlockBytes == kConfigBlockSize);
-static_assert(ControllerSim::kDateBytes == kBoardInfoDateLast - kBoardInfoDateFirst + 1);
+static_assert(kFrameSize == kBoardInfoSize, "frames and board information share one buffer type");
 
 namespace {
 

@@ -26,6 +26,8 @@
 //
 // Every public member is thread-safe.
 
+#include "link/device_commands.h"
+
 #include <array>
 #include <atomic>
 #include <condition_variable>
@@ -40,9 +42,9 @@
 
 class ControllerSim {
   public:
-    static constexpr size_t kFrameBytes = 24;
-    static constexpr size_t kBlockBytes = 519;
-    static constexpr size_t kDateBytes = 12;
+    static constexpr size_t kFrameBytes = kFrameSize;
+    static constexpr size_t kBlockBytes = kConfigBlockSize;
+    static constexpr size_t kDateBytes = kBoardInfoDateLast - kBoardInfoDateFirst + 1;
     using Frame = std::array<uint8_t, kFrameBytes>;
     using Block = std::array<uint8_t, kBlockBytes>;
 

@@ -103,7 +103,7 @@ int Parse(int argc, char** argv, Options& o) {
         } else if (a == "--fault") {
             ok = ParseFault(v, o.fault);
         } else if (a == "--bursts") {
-            ok = ParseInt(v, 1, 519, o.bursts);
+            ok = ParseInt(v, 1, long(kConfigBlockSize), o.bursts);
         } else if (a == "--pause") {
             ok = ParseInt(v, 0, 60000, o.pauseMs);
         } else if (a == "--connect-answer") {
@@ -129,8 +129,9 @@ int Parse(int argc, char** argv, Options& o) {
 // What the controller was asked, for the person (or test) that ran it.
 void PrintCommandCounts(const ControllerSim& sim) {
     std::printf("commands received:");
-    for (const char c : std::string_view("3456789a")) {
-        std::printf(" %c=%u", c, sim.commandCount(static_cast<uint8_t>(c)));
+    for (const uint8_t c : {Cmd::Connect, Cmd::WordFrame, Cmd::ByteFrame, Cmd::StartBootloader,
+                            Cmd::ReadConfig, Cmd::WriteConfig, Cmd::BoardInfo, Cmd::Reset}) {
+        std::printf(" %c=%u", c, sim.commandCount(c));
     }
     std::printf("\n");
     std::fflush(stdout);

@@ -1,5 +1,6 @@
 #include "app/korvex_application.h"
 
+#include <QEventLoop>
 #include <QException>
 #include <QTimer>
 
@@ -42,4 +43,17 @@ TEST(KorvexApplication, ToolkitExceptionsKeepTheirText) {
     EXPECT_EQ(app.exec(), 0);
     EXPECT_TRUE(app.failed());
     EXPECT_EQ(app.failure().toStdString(), "toolkit says no");
+
+    // What escaped window creation is only recorded: the box that shows it afterwards
+    // still runs its own event loop instead of closing at once.
+    app.record(QString("later"));
+    bool boxLoopRan = false;
+    QEventLoop box;
+    QTimer::singleShot(20, [&] {
+        boxLoopRan = true;
+        box.quit();
+    });
+    box.exec();
+    EXPECT_TRUE(boxLoopRan);
+    EXPECT_EQ(app.failure().toStdString(), "toolkit says no"); // the first one is kept
 }

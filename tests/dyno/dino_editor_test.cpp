@@ -1,3 +1,4 @@
+#include "app/decimal_text.h"
 #include "dyno/dino_editor.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/file_size_limit.h"
@@ -145,10 +146,10 @@ TEST_F(DinoEditorTest, FurtherCommasAreDroppedFromTextAndCell) {
     EXPECT_EQ(editor.editText(), "12,5");
     EXPECT_EQ(grid.writes, (std::vector<std::string>{"editor 1 2 12,5"}));
     std::string text = "1,,2,3,";
-    EXPECT_TRUE(DinoEditor::KeepFirstComma(text));
+    EXPECT_TRUE(KeepFirstComma(text));
     EXPECT_EQ(text, "1,23");
     text = "12,5";
-    EXPECT_FALSE(DinoEditor::KeepFirstComma(text));
+    EXPECT_FALSE(KeepFirstComma(text));
     grid.writes.clear();
     editor.StringGridOnSetEditText(1, 3, "1,2,3"); // pasted at once
     EXPECT_EQ(grid.writes, (std::vector<std::string>{"editor 1 3 1,23"}));
