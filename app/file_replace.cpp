@@ -8,7 +8,7 @@
 #include <system_error>
 #if __has_include(<unistd.h>)
 #include <unistd.h>
-#define KORVEX_HAVE_FSYNC 1
+#define KORVEX_HAVE_FSYNC 1 // and access()
 #endif
 
 namespace fs = std::filesystem;
@@ -53,16 +53,25 @@ bool ReplaceFile(const std::string& path, const void* bytes, size_t count) {
     }
     std::error_code ec;
     fs::path target(path);
-    // Saving through a link replaces what it points at, not the link itself.
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::canonical(target, ec);
-        if (!ec) {
-            target = resolved;
+    // Saving through a link replaces what it points at, not the link itself, even
+    // when that file does not exist yet.
+    for (int hops = 0; hops < 40 && fs::is_symlink(target, ec); ++hops) {
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec) {
+            return false;
         }
+        target = next.is_absolute() ? next : target.parent_path() / next;
     }
     if (fs::is_directory(target, ec)) {
         return false;
     }
+    const bool exists = fs::exists(target, ec);
+#ifdef KORVEX_HAVE_FSYNC
+    // A file the user made read-only is not replaced behind their back.
+    if (exists && ::access(target.c_str(), W_OK) != 0) {
+        return false;
+    }
+#endif
     fs::path dir = target.parent_path();
     if (dir.empty()) {
         dir = ".";
@@ -76,8 +85,12 @@ bool ReplaceFile(const std::string& path, const void* bytes, size_t count) {
         fs::remove(temporary, ec);
         return false;
     }
-    if (fs::exists(target, ec)) {
-        fs::permissions(temporary, fs::status(target, ec).permissions(), ec);
+    if (exists) {
+        std::error_code statusError;
+        const fs::perms kept = fs::status(target, statusError).permissions();
+        if (!statusError && kept != fs::perms::unknown) {
+            fs::permissions(temporary, kept, ec);
+        }
     }
     fs::rename(temporary, target, ec);
     if (ec) {

@@ -15,7 +15,7 @@ namespace {
 struct Windows {
     Windows(Globals& g, Dialogs& dialogs)
         : form1(g, dialogs), form2(g.port, g.cfg, dialogs, &form1),
-          form3(g.dino, dialogs, TForm3::SystemDecimalSeparator(), &form1),
+          form3(g.dino, dialogs, SystemDecimalSeparator(), &form1),
           form4(g.firmware, dialogs, &form1) {
         form1.setWindows(&form2, &form3, &form4);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 #include <string>
@@ -18,4 +19,11 @@ inline QString FromPath(const std::string& path) {
 }
 inline std::string ToPath(const QString& path) {
     return path.toLocal8Bit().toStdString();
+}
+
+// The decimal separator of the user's regional settings, as the 8-bit character the
+// editing windows compare with; '.' where the region's is no single 8-bit character.
+inline char SystemDecimalSeparator() {
+    const QString point = QLocale::system().decimalPoint();
+    return point.size() == 1 && point.at(0).unicode() < 0x100 ? char(point.at(0).toLatin1()) : '.';
 }

@@ -29,11 +29,8 @@ bool GfgPars::WriteFile(const std::string& path) const {
 }
 
 bool GfgPars::ReadDevice(CommDevice& port, ConfigBlock& copy) {
-    port.purge();
-    const uint8_t command = Cmd::ReadConfig;
-    port.write(&command, 1);
     ConfigBlock staging{};
-    if (!collectAnswer(port, staging.size(), staging.data())) {
+    if (!requestAnswer(port, Cmd::ReadConfig, staging.size(), staging.data())) {
         return false;
     }
     block_ = staging;

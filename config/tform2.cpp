@@ -13,11 +13,6 @@ constexpr int kRowHeight = 18;
 constexpr int kNodeIndexRole = Qt::UserRole;
 } // namespace
 
-char SystemDecimalSeparator() {
-    const QString point = QLocale().decimalPoint();
-    return point.size() == 1 && point.at(0).unicode() < 0x80 ? point.at(0).toLatin1() : '.';
-}
-
 TForm2::TForm2(CommDevice& port, GfgPars& pars, Dialogs& dialogs, QWidget* parent,
                char decimalSeparator)
     : QDialog(parent), ui_(std::make_unique<Ui::TForm2>()),

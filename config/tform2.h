@@ -7,6 +7,8 @@
 #include "config/gfg_pars.h"
 #include "link/comm_device.h"
 
+#include "app/qt_text.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -16,9 +18,6 @@ class TForm2;
 }
 class QTreeWidgetItem;
 class StringGrid;
-
-// The user's decimal separator, as the cell texts show it.
-char SystemDecimalSeparator();
 
 // The configuration editor window, caption "Config". Created once; the main window
 // shows it modally, and it keeps tree, grid, list and working values between showings.

@@ -37,12 +37,6 @@ TForm3::TForm3(Dino& dino, Dialogs& dialogs, char decimalSeparator, QWidget* par
 
 TForm3::~TForm3() = default;
 
-char TForm3::SystemDecimalSeparator() {
-    const QString point = QLocale::system().decimalPoint();
-    const char c = point.isEmpty() ? '.' : point.at(0).toLatin1();
-    return c == 0 ? '.' : c;
-}
-
 void TForm3::FormCreate() {
     editor_.FormCreate();
 }

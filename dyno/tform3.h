@@ -3,6 +3,8 @@
 #include "app/qt_list_sink.h"
 #include "dyno/dino_editor.h"
 
+#include "app/qt_text.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -26,9 +28,6 @@ class TForm3 : public QDialog, private DinoGridView {
 
     Ui::TForm3& ui() { return *ui_; }
     DinoEditor& editor() { return editor_; }
-
-    // The separator of the user's regional settings (one Latin-1 character).
-    static char SystemDecimalSeparator();
 
   public slots:
     void StringGrid1SetEditText(int col, int row, const std::string& text);

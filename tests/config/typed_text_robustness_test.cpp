@@ -10,7 +10,8 @@
 
 TEST(TypedTextRobustness, AnyTextGivesAnInRangeStepValue) {
     std::mt19937 rng(519);
-    const char alphabet[] = "0123456789.,+-eE xX\t\x80\xFF" "abc";
+    const char alphabet[] = "0123456789.,+-eE xX\t\x80\xFF"
+                            "abc";
     FakeDialogs dialogs;
     for (int round = 0; round < 3000; ++round) {
         const PAR_long& p = kParLong[rng() % kParLong.size()];

@@ -1,0 +1,58 @@
+#include "app/file_replace.h"
+#include "tests/support/temp_dir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string Content(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+bool Replace(const fs::path& p, const std::string& text) {
+    return ReplaceFile(p.string(), text.data(), text.size());
+}
+} // namespace
+
+TEST(ReplaceFile, WritesNewAndReplacesOldKeepingTheirPermissions) {
+    TempDir dir;
+    const fs::path file = dir.path() / "a.cfg";
+    EXPECT_TRUE(Replace(file, "one"));
+    EXPECT_EQ(Content(file), "one");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_TRUE(Replace(file, "two"));
+    EXPECT_EQ(Content(file), "two");
+    EXPECT_EQ(fs::status(file).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(ReplaceFile, WritesThroughLinksEvenToAFileNotYetThere) {
+    TempDir dir;
+    const fs::path real = dir.path() / "real.cfg";
+    const fs::path link = dir.path() / "link.cfg";
+    fs::create_symlink("real.cfg", link);
+    EXPECT_TRUE(Replace(link, "via link"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Content(real), "via link");
+}
+
+TEST(ReplaceFile, RefusesFoldersMissingFoldersAndReadOnlyFiles) {
+    TempDir dir;
+    EXPECT_FALSE(Replace(dir.path(), "x"));
+    EXPECT_FALSE(Replace(dir.path() / "missing" / "a.cfg", "x"));
+    EXPECT_FALSE(ReplaceFile("", "x", 1));
+    const fs::path file = dir.path() / "protected.cfg";
+    ASSERT_TRUE(Replace(file, "keep"));
+    fs::permissions(file, fs::perms::owner_read);
+    // Root may write anything: the refusal only shows for an ordinary user.
+    if (geteuid() != 0) {
+        EXPECT_FALSE(Replace(file, "lost"));
+        EXPECT_EQ(Content(file), "keep");
+    }
+    fs::permissions(file, fs::perms::owner_all);
+}
