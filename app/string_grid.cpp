@@ -9,6 +9,7 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 bool IsEnter(int key) {
@@ -203,7 +204,58 @@ void StringGrid::keyPressEvent(QKeyEvent* event) {
     --userInput_;
 }
 
+void StringGrid::setColumnsResizable(bool on) {
+    columnsResizable_ = on;
+    viewport()->setMouseTracking(on);
+}
+
+int StringGrid::borderAt(const QPoint& pos) const {
+    constexpr int kGrip = 3;
+    if (!columnsResizable_ || pos.y() >= rowViewportPosition(0) + rowHeight(0) * fixedRows_) {
+        return -1;
+    }
+    for (int c = 0; c < columnCount(); ++c) {
+        const int right = columnViewportPosition(c) + columnWidth(c);
+        if (std::abs(pos.x() - right) <= kGrip) {
+            return c;
+        }
+    }
+    return -1;
+}
+
+void StringGrid::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (resizingCol_ >= 0) {
+        setColumnWidth(resizingCol_, std::max(8, resizeStartWidth_ + pos.x() - resizeStartX_));
+        event->accept();
+        return;
+    }
+    if (columnsResizable_) {
+        viewport()->setCursor(borderAt(pos) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
+    }
+    if (event->buttons() != Qt::NoButton) {
+        QTableWidget::mouseMoveEvent(event);
+    }
+}
+
+void StringGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (resizingCol_ >= 0) {
+        resizingCol_ = -1;
+        event->accept();
+        return;
+    }
+    QTableWidget::mouseReleaseEvent(event);
+}
+
 void StringGrid::mousePressEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (const int col = borderAt(pos); col >= 0 && event->button() == Qt::LeftButton) {
+        resizingCol_ = col;
+        resizeStartX_ = pos.x();
+        resizeStartWidth_ = columnWidth(col);
+        event->accept();
+        return;
+    }
     const QModelIndex at = indexAt(event->position().toPoint());
     if (at.isValid() && isFixed(at.column(), at.row())) {
         setFocus(Qt::MouseFocusReason);

@@ -36,6 +36,9 @@ class StringGrid : public QTableWidget {
     void setAlwaysShowEditor(bool on);
     // Whole-row selection.
     void setRowSelect(bool on);
+    // Columns can be made wider or narrower by dragging their right border in a
+    // fixed row, as on the desktop grid.
+    void setColumnsResizable(bool on);
 
     // Texts are Latin-1 bytes. Writing the cell being edited updates its editor too.
     void setCell(int col, int row, const std::string& text);
@@ -59,6 +62,8 @@ class StringGrid : public QTableWidget {
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
@@ -83,4 +88,10 @@ class StringGrid : public QTableWidget {
     bool focusInside_ = false;
     int userInput_ = 0;       // > 0 while a mouse or key event of the user is handled
     bool forwarding_ = false; // a key is being passed on to the open editor
+    // The column whose right border lies under `x` in a fixed row, or -1.
+    int borderAt(const QPoint& pos) const;
+    bool columnsResizable_ = false;
+    int resizingCol_ = -1; // the column being resized by a drag, or -1
+    int resizeStartX_ = 0;
+    int resizeStartWidth_ = 0;
 };

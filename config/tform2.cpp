@@ -27,6 +27,7 @@ TForm2::TForm2(CommDevice& port, GfgPars& pars, Dialogs& dialogs, QWidget* paren
     grid_->setDefaultRowHeight(kRowHeight);
     grid_->setEditable(true);
     grid_->setAlwaysShowEditor(true);
+    grid_->setColumnsResizable(true);
 
     connect(ui_->OpenConfig1, &QAction::triggered, this, [this] { OpenConfig1Click(); });
     connect(ui_->SaveConfig1, &QAction::triggered, this, [this] { SaveConfig1Click(); });

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -211,3 +212,30 @@ TEST_F(StringGridTest, AlwaysShownEditorOpensWhenTheUserMovesToACell) {
 }
 
 } // namespace
+
+namespace {
+void SendMouse(QWidget* to, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(at), to->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(to, &event);
+}
+} // namespace
+
+TEST_F(StringGridTest, DraggingAColumnBorderInTheFixedRowResizesOnlyWhenAllowed) {
+    grid->setDefaultColWidth(40);
+    const auto dragBorder = [this](int col, int dx) {
+        const QPoint at(grid->columnViewportPosition(col) + grid->columnWidth(col),
+                        grid->rowHeight(0) / 2);
+        SendMouse(grid->viewport(), QEvent::MouseButtonPress, at, Qt::LeftButton);
+        SendMouse(grid->viewport(), QEvent::MouseMove, at + QPoint(dx, 0), Qt::LeftButton);
+        SendMouse(grid->viewport(), QEvent::MouseButtonRelease, at + QPoint(dx, 0), Qt::NoButton);
+    };
+    dragBorder(1, 25);
+    EXPECT_EQ(grid->columnWidth(1), 40);
+    grid->setColumnsResizable(true);
+    dragBorder(1, 25);
+    EXPECT_EQ(grid->columnWidth(1), 65);
+    dragBorder(0, -100); // never narrower than a grip
+    EXPECT_EQ(grid->columnWidth(0), 8);
+    EXPECT_TRUE(only("select").empty());
+}

@@ -196,6 +196,13 @@ class Session:
                     rows.append(top + y)
         return rows
 
+    def last_log_entry(self):
+        """The main window's last message, copied as a person would: click into the
+        list, End, Ctrl+C."""
+        self.click(504 + 20, 104 + 6)
+        self.keys("End", "ctrl+c")
+        return self.clipboard()
+
     def clipboard(self):
         r = subprocess.run(["xclip", "-selection", "clipboard", "-o"], env=self.env(),
                            capture_output=True, text=True)

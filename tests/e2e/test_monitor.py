@@ -83,6 +83,7 @@ def main(build_dir, keep_dir):
         s.screenshot("monitor-running.png")
         s.click_control(*layout.FILE_LOG)  # StopLog
         s.click_control(*layout.START)     # Stop
+        check(s.last_log_entry() == "Diconnected", f"last entry after Stop: {s.clipboard()!r}")
         check(s.close_korvex() == 0, "korvex did not exit with 0")
         logs = glob.glob(os.path.join(s.work, "pars*.txt"))
         check(len(logs) == 1, f"expected one log, found {logs}")

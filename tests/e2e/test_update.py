@@ -84,6 +84,8 @@ def main(build_dir, keep_dir):
             answer_box(s, hint)
         wait_for(lambda: os.path.exists(record), 10, "the ISP record")
         s.screenshot("update-done.png")
+        # The countdown closed the port through CloseDevice; the sequence logs nothing.
+        check(s.last_log_entry() == "Close Com OK", f"last entry: {s.clipboard()!r}")
         check(s.close_korvex() == 0, "korvex did not exit with 0")
         s.stop_sim()
 
