@@ -35,7 +35,7 @@ fi
 fifo="$work/xvfb.display"
 rm -f "$fifo"
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
 xvfb_pid=$!
 read -r number <"$fifo"
 rm -f "$fifo"

@@ -60,11 +60,13 @@ class Session:
 
     def start_display(self):
         # Xvfb picks a free display itself and names it on the pipe, so runs side by
-        # side never meet on one display.
+        # side never meet on one display. Without -noreset it resets whenever its last
+        # client leaves (the readiness probe), refusing connections meanwhile.
         read_end, write_end = os.pipe()
+        xvfb_log = open(os.path.join(self.tmp, "xvfb.out"), "w")
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                                 "-nolisten", "tcp"], pass_fds=(write_end,),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                 "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
+                                stdout=xvfb_log, stderr=subprocess.STDOUT)
         os.close(write_end)
         self.procs.append(xvfb)
         with os.fdopen(read_end) as pipe:
@@ -211,7 +213,7 @@ class Session:
     # teardown ------------------------------------------------------------
     def report(self):
         """What the programs printed, for a failure's report."""
-        for name in ("korvex.out", "sim.out"):
+        for name in ("korvex.out", "sim.out", "xvfb.out"):
             path = os.path.join(self.tmp, name)
             if os.path.exists(path):
                 with open(path) as f:
