@@ -91,7 +91,10 @@ for _ in $(seq 200); do
     kill -0 "$app" 2>/dev/null || fail "korvex ended: $(cat "$scratch/korvex.out")"
     sleep 0.1
 done
-xdotool search --pid "$app" --name '^Logger$' >/dev/null || fail "no Logger window"
+window=$(xdotool search --pid "$app" --name '^Logger$' | head -n 1) || fail "no Logger window"
+# X11 desktops find the window's menu entry, and so its icon, by the window's class.
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
+xprop -id "$window" WM_CLASS | grep -q "\"$wm_class\"\$" || fail "the window's class is not $wm_class"
 [ "$(readlink "/proc/$app/cwd")" = "$scratch/home/KORVEX" ] || fail "korvex does not work in ~/KORVEX"
 kill "$app"
 
