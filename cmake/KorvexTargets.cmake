@@ -40,7 +40,10 @@ function(korvex_test name)
         set(ARG_TIMEOUT 120)
     endif()
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
+    # Labelled by tier and by room (the folder under tests/): ctest -L unit, ctest -L link.
+    file(RELATIVE_PATH room ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+    string(REGEX REPLACE "/.*" "" room "${room}")
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABEL};${room}" TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
@@ -51,6 +54,8 @@ function(korvex_gui_library name)
     set_target_properties(${name} PROPERTIES AUTOMOC ON AUTOUIC ON
         AUTOUIC_SEARCH_PATHS ${PROJECT_SOURCE_DIR}/resources/forms)
     korvex_room_includes(${name})
+    # Window tests reach a window's controls through its generated form class.
+    target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/include)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS} Qt6::Widgets)
     korvex_warnings(${name})
 endfunction()

@@ -5,7 +5,7 @@
 
 // Every modal box and file dialog of the program goes through this seam, so each
 // path that shows one can be tested without a person. The program uses the Qt
-// implementation; tests use a scripted fake (tests/support/fake_dialogs.h).
+// implementation; tests use a scripted fake (tests/support/fakes/fake_dialogs.h).
 class Dialogs {
   public:
     virtual ~Dialogs() = default;

@@ -1,5 +1,6 @@
 #include "firmware/firmware_image.h"
 
+#include "firmware/board_table.h"
 #include "firmware/image_resources.h"
 
 #include <algorithm>
@@ -8,28 +9,6 @@
 #include <string_view>
 
 namespace {
-
-struct ImageEntry {
-    uint8_t boardId;
-    const char* resourceName;
-    const char* chipSize;
-};
-
-constexpr ImageEntry kImages[] = {
-    {0, "myres_display", "32k"},
-    {2, "myres", "32k"},
-    {3, "myres_display_0x03", "16k"},
-    {4, "myres_0x04", "32k"},
-};
-
-const ImageEntry* FindImage(uint8_t boardId) {
-    for (const auto& e : kImages) {
-        if (e.boardId == boardId) {
-            return &e;
-        }
-    }
-    return nullptr;
-}
 
 // A line holds at most this many characters; the next one is dropped.
 constexpr size_t kMaxLineChars = 255;
@@ -103,17 +82,17 @@ RecordKind ReadRecord(std::string_view line, uint8_t* scratch, uint32_t& count, 
 } // namespace
 
 const char* ImageResourceName(uint8_t boardId) {
-    const ImageEntry* e = FindImage(boardId);
-    return e == nullptr ? nullptr : e->resourceName;
+    const Board* board = FindBoard(boardId);
+    return board == nullptr ? nullptr : board->imageName;
 }
 
 bool LoadImageResource(uint8_t* buffer, uint32_t& length, uint8_t boardId, FirmwareState& state) {
-    const ImageEntry* e = FindImage(boardId);
-    if (e == nullptr) {
+    const Board* board = FindBoard(boardId);
+    if (board == nullptr) {
         return false;
     }
-    state.targetChipSize = e->chipSize;
-    const auto resource = FindResource(e->resourceName, "fflash");
+    state.targetChipSize = board->chipSize;
+    const auto resource = FindResource(board->imageName, "fflash");
     if (!resource || resource->size > length) {
         return false;
     }

@@ -10,8 +10,8 @@ TForm4::TForm4(FirmwareState& state, Dialogs& dialogs, QWidget* parent)
     ui_->setupUi(this);
     setFixedSize(319, 143);
     move(0, 0);
-    for (const DeviceType& type : kDeviceTypes) {
-        ui_->ComboBox1->addItem(type.text);
+    for (const Board& board : kBoards) {
+        ui_->ComboBox1->addItem(board.listText);
     }
     ui_->ComboBox1->setCurrentIndex(-1);
     ui_->ComboBox1->setEditText("Choose device type");

@@ -1,5 +1,7 @@
 #include "sim/controller_sim.h"
 
+#include "link/posix/port_path.h"
+
 #include "link/device_commands.h"
 
 #include <algorithm>
@@ -236,9 +238,7 @@ std::string ControllerSim::slavePath() const {
 }
 
 std::string ControllerSim::ComLinkPath(int n) {
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : ".") + "/.korvex/dosdevices/com" +
-           std::to_string(n);
+    return DosDeviceLink(n);
 }
 
 int ControllerSim::FirstFreeCom(int from) {

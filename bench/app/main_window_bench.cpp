@@ -3,10 +3,10 @@
 // frame into the grid, each including the repaint it causes.
 #include "app/globals.h"
 #include "app/tform1.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/fake_serial.h"
 #include "link/device_commands.h"
 #include "monitor/live_params.h"
-#include "tests/support/fake_dialogs.h"
-#include "tests/support/fake_serial.h"
 #include "ui/korvex_application.h"
 
 #include <benchmark/benchmark.h>

@@ -2,7 +2,7 @@
 // objects and the main window with its creation handler, offscreen.
 #include "app/globals.h"
 #include "app/tform1.h"
-#include "tests/support/fake_dialogs.h"
+#include "fakes/fake_dialogs.h"
 #include "ui/korvex_application.h"
 
 #include <benchmark/benchmark.h>

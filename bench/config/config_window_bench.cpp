@@ -1,8 +1,8 @@
 #include "config/tform2.h"
 #include "config/value_codec.h"
 
-#include "tests/support/fake_dialogs.h"
-#include "tests/support/fake_serial.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/fake_serial.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -1,10 +1,10 @@
-#include "bench/monitor/bench_grid_view.h"
+#include "bench_grid_view.h"
 #include "core/my_err_log.h"
 #include "dyno/dino.h"
+#include "fakes/fake_serial.h"
 #include "monitor/data_log.h"
 #include "monitor/live_params.h"
 #include "monitor/poll_cycle.h"
-#include "tests/support/fake_serial.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "bench/monitor/bench_grid_view.h"
+#include "bench_grid_view.h"
 #include "core/my_err_log.h"
 #include "dyno/dino.h"
 #include "monitor/data_log.h"

@@ -1,14 +1,14 @@
 #include "link/posix/posix_serial.h"
 
+#include "link/posix/port_path.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -79,40 +79,9 @@ bool PosixSerial::fail(int code) {
     return false;
 }
 
-int PosixSerial::PortNumber(const std::string& deviceName) {
-    size_t first = deviceName.size();
-    while (first > 0 && deviceName[first - 1] >= '0' && deviceName[first - 1] <= '9') {
-        --first;
-    }
-    const size_t digits = deviceName.size() - first;
-    if (digits == 0 || digits > 6) {
-        return -1;
-    }
-    return std::atoi(deviceName.c_str() + first);
-}
-
-std::string PosixSerial::ResolvePath(int port) {
-    if (port < 1) {
-        return {};
-    }
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        std::string link = std::string(home) + "/.korvex/dosdevices/com" + std::to_string(port);
-        struct stat st {};
-        // The entry itself decides, even when it dangles: then the open fails with
-        // ENOENT rather than silently reaching some other device.
-        if (::lstat(link.c_str(), &st) == 0) {
-            return link;
-        }
-    }
-    if (port <= 2) {
-        return "/dev/ttyS" + std::to_string(port - 1);
-    }
-    return "/dev/ttyACM" + std::to_string(port - 3);
-}
-
 bool PosixSerial::openDevice(const std::string& deviceName) {
     closeDevice();
-    const std::string path = ResolvePath(PortNumber(deviceName));
+    const std::string path = ResolvePortPath(PortNumber(deviceName));
     if (path.empty()) {
         return fail(ENOENT);
     }

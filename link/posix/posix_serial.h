@@ -39,13 +39,6 @@ class PosixSerial : public SerialBackend {
     bool closeDevice() override;
     int lastError() const override { return error_; }
 
-    // The port number N at the end of a device name ("Com7" -> 7, "\\.\COM12" -> 12);
-    // -1 when the name does not end in a number.
-    static int PortNumber(const std::string& deviceName);
-    // The tty for port N: $HOME/.korvex/dosdevices/comN when that entry exists, else
-    // /dev/ttyS0-1 for COM1-2 and /dev/ttyACM0 upward for COM3 upward; empty for N < 1.
-    static std::string ResolvePath(int port);
-
   private:
     bool fail(int code);
     bool hungUp() const;

@@ -1,6 +1,6 @@
 #include "app/about_box.h"
+#include "fakes/fake_serial.h"
 #include "link/device_commands.h"
-#include "tests/support/fake_serial.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

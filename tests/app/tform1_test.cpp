@@ -1,6 +1,6 @@
 #include "app/globals.h"
 #include "app/tform1.h"
-#include "tests/support/fake_dialogs.h"
+#include "fakes/fake_dialogs.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/temp_dir.h"
 #include "ui/string_grid.h"
@@ -65,7 +65,7 @@ const Control kButtons[] = {
 } // namespace
 
 TEST(TForm1, ButtonsHaveTheirNamesCaptionsPlacesAndDeveloperOnesAreHidden) {
-    TempDir cwd(true);
+    TempDir cwd(TempDir::Use::WorkingFolder);
     MainWindow w;
     w.form.show();
     EXPECT_EQ(w.form.windowTitle().toStdString(), "Logger");
@@ -87,7 +87,7 @@ TEST(TForm1, ButtonsHaveTheirNamesCaptionsPlacesAndDeveloperOnesAreHidden) {
 }
 
 TEST(TForm1, PortListHoldsCom1ToCom99WithCom7Shown) {
-    TempDir cwd(true);
+    TempDir cwd(TempDir::Use::WorkingFolder);
     MainWindow w;
     auto* ports = w.get<QComboBox>("ComboBox1");
     ASSERT_EQ(ports->count(), 99);
@@ -98,7 +98,7 @@ TEST(TForm1, PortListHoldsCom1ToCom99WithCom7Shown) {
 }
 
 TEST(TForm1, LiveGridShowsHeadersNumbersAndNamesOnly) {
-    TempDir cwd(true);
+    TempDir cwd(TempDir::Use::WorkingFolder);
     MainWindow w;
     auto* grid = w.get<StringGrid>("StringGrid1");
     ASSERT_EQ(grid->colCount(), 5);
@@ -132,7 +132,7 @@ TEST(TForm1, LiveGridShowsHeadersNumbersAndNamesOnly) {
 }
 
 TEST(TForm1, MenusCarryTheirItems) {
-    TempDir cwd(true);
+    TempDir cwd(TempDir::Use::WorkingFolder);
     MainWindow w;
     auto* bar = w.get<QMenuBar>("MainMenu1");
     ASSERT_EQ(bar->actions().size(), 2);
@@ -151,13 +151,13 @@ TEST(TForm1, MenusCarryTheirItems) {
 
 TEST(TForm1, FirstLogEntriesTellWhetherDinoCfgWasRead) {
     {
-        TempDir cwd(true);
+        TempDir cwd(TempDir::Use::WorkingFolder);
         MainWindow w;
         EXPECT_EQ(w.log(), (std::vector<std::string>{"dino.cfg read ERR", "RunUserMode"}));
         EXPECT_FLOAT_EQ(w.g.dino.Values()[0], 0.34f);
     }
     {
-        TempDir cwd(true);
+        TempDir cwd(TempDir::Use::WorkingFolder);
         const float first = 0.5f;
         std::ofstream(cwd.file("dino.cfg"), std::ios::binary)
             .write(reinterpret_cast<const char*>(&first), 4);
@@ -169,7 +169,7 @@ TEST(TForm1, FirstLogEntriesTellWhetherDinoCfgWasRead) {
 }
 
 TEST(TForm1, StartWithClosedPortAndFileLogWithoutPollingOnlyReport) {
-    TempDir cwd(true);
+    TempDir cwd(TempDir::Use::WorkingFolder);
     MainWindow w;
     w.get<QPushButton>("Button5")->click();
     w.get<QPushButton>("Button4")->click();
@@ -182,7 +182,7 @@ TEST(TForm1, StartWithClosedPortAndFileLogWithoutPollingOnlyReport) {
 }
 
 TEST(TForm1, CloseDeviceActionAndAutoBoxGoThroughTheirHandlers) {
-    TempDir cwd(true);
+    TempDir cwd(TempDir::Use::WorkingFolder);
     MainWindow w;
     w.get<QAction>("Action2")->trigger();
     EXPECT_EQ(w.log().back(), "Close Com OK");
@@ -203,7 +203,7 @@ TEST(TForm1, CloseDeviceActionAndAutoBoxGoThroughTheirHandlers) {
 }
 
 TEST(TForm1, TimerTicksEvery25MsFromCreation) {
-    TempDir cwd(true);
+    TempDir cwd(TempDir::Use::WorkingFolder);
     MainWindow w;
     const uint32_t before = w.form.pollCycle().tickCount();
     QTest::qWait(200);
@@ -212,7 +212,7 @@ TEST(TForm1, TimerTicksEvery25MsFromCreation) {
 }
 
 TEST(TForm1, UpdateCountdownClosesThePortThenProgramsOnceWhileItsBoxKeepsTicking) {
-    TempDir cwd(true);
+    TempDir cwd(TempDir::Use::WorkingFolder);
     MainWindow w;
     PollCycle& poll = w.form.pollCycle();
     int boxes = 0;

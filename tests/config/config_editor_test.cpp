@@ -1,8 +1,8 @@
 #include "config/config_editor.h"
 
 #include "config/value_codec.h"
-#include "tests/support/fake_dialogs.h"
-#include "tests/support/recording_list.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/recording_list.h"
 
 #include <gtest/gtest.h>
 

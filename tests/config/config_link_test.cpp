@@ -1,9 +1,9 @@
 #include "config/gfg_pars.h"
 
 #include "config/value_codec.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/recording_list.h"
 #include "sim/controller_sim.h"
-#include "tests/support/fake_dialogs.h"
-#include "tests/support/recording_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "config/tform2.h"
 
-#include "tests/support/fake_dialogs.h"
-#include "tests/support/fake_serial.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/fake_serial.h"
 #include "ui/string_grid.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // of a raw integer inside the element type's range, and its cell text is short.
 #include "config/catalogue.h"
 #include "config/value_codec.h"
-#include "tests/support/fake_dialogs.h"
+#include "fakes/fake_dialogs.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

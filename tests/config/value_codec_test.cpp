@@ -1,6 +1,6 @@
 #include "config/value_codec.h"
 
-#include "tests/support/fake_dialogs.h"
+#include "fakes/fake_dialogs.h"
 
 #include <gtest/gtest.h>
 

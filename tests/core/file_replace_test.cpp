@@ -20,7 +20,7 @@ bool Replace(const fs::path& p, const std::string& text) {
 
 TEST(ReplaceFile, WritesNewAndReplacesOldKeepingTheirPermissions) {
     TempDir dir;
-    const fs::path file = dir.path() / "a.cfg";
+    const fs::path file = fs::path(dir.file("a.cfg"));
     EXPECT_TRUE(Replace(file, "one"));
     EXPECT_EQ(Content(file), "one");
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -33,8 +33,8 @@ TEST(ReplaceFile, WritesNewAndReplacesOldKeepingTheirPermissions) {
 
 TEST(ReplaceFile, WritesThroughLinksEvenToAFileNotYetThere) {
     TempDir dir;
-    const fs::path real = dir.path() / "real.cfg";
-    const fs::path link = dir.path() / "link.cfg";
+    const fs::path real = fs::path(dir.file("real.cfg"));
+    const fs::path link = fs::path(dir.file("link.cfg"));
     fs::create_symlink("real.cfg", link);
     EXPECT_TRUE(Replace(link, "via link"));
     EXPECT_TRUE(fs::is_symlink(link));
@@ -44,9 +44,9 @@ TEST(ReplaceFile, WritesThroughLinksEvenToAFileNotYetThere) {
 TEST(ReplaceFile, RefusesFoldersMissingFoldersAndReadOnlyFiles) {
     TempDir dir;
     EXPECT_FALSE(Replace(dir.path(), "x"));
-    EXPECT_FALSE(Replace(dir.path() / "missing" / "a.cfg", "x"));
+    EXPECT_FALSE(Replace(dir.file("missing/a.cfg"), "x"));
     EXPECT_FALSE(ReplaceFile("", "x", 1));
-    const fs::path file = dir.path() / "protected.cfg";
+    const fs::path file = fs::path(dir.file("protected.cfg"));
     ASSERT_TRUE(Replace(file, "keep"));
     fs::permissions(file, fs::perms::owner_read);
     // Root may write anything: the refusal only shows for an ordinary user.

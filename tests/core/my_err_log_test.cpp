@@ -1,5 +1,5 @@
 #include "core/my_err_log.h"
-#include "tests/support/recording_list.h"
+#include "fakes/recording_list.h"
 
 #include <gtest/gtest.h>
 

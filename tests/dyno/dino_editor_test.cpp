@@ -1,8 +1,8 @@
 #include "core/decimal_text.h"
 #include "dyno/dino_editor.h"
-#include "tests/support/fake_dialogs.h"
-#include "tests/support/file_size_limit.h"
-#include "tests/support/recording_list.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/file_size_limit.h"
+#include "fakes/recording_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "dyno/dino.h"
-#include "tests/support/file_size_limit.h"
+#include "fakes/file_size_limit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "dyno/tform3.h"
 
 #include "dyno/dino.h"
-#include "tests/support/fake_dialogs.h"
-#include "tests/support/file_size_limit.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/file_size_limit.h"
 #include "tests/support/qt_test_app.h"
 #include "ui/string_grid.h"
 

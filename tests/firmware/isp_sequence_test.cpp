@@ -1,6 +1,6 @@
+#include "fakes/fake_dialogs.h"
 #include "firmware/isp_sequence.h"
 #include "tests/firmware/firmware_test_support.h"
-#include "tests/support/fake_dialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
+#include "fakes/fake_dialogs.h"
 #include "firmware/tform4.h"
-#include "tests/support/fake_dialogs.h"
 #include "tests/support/qt_test_app.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
+#include "fakes/fake_dialogs.h"
+#include "fakes/fake_serial.h"
+#include "fakes/recording_list.h"
 #include "firmware/device_types.h"
 #include "firmware/update_workflow.h"
 #include "link/device_commands.h"
 #include "tests/firmware/firmware_test_support.h"
-#include "tests/support/fake_dialogs.h"
-#include "tests/support/fake_serial.h"
-#include "tests/support/recording_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
+#include "fakes/fake_serial.h"
 #include "link/buff.h"
 #include "link/comm_device.h"
-#include "tests/support/fake_serial.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
+#include "fakes/fake_serial.h"
 #include "link/device_commands.h"
-#include "tests/support/fake_serial.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
+#include "fakes/fake_serial.h"
+#include "fakes/recording_list.h"
 #include "link/port_selection.h"
-#include "tests/support/fake_serial.h"
-#include "tests/support/recording_list.h"
 
 #include <gtest/gtest.h>
 

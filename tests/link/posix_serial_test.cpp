@@ -1,8 +1,9 @@
 // The real termios backend against the simulator on a pseudo-terminal.
 #include "link/device_commands.h"
+#include "link/posix/port_path.h"
 #include "link/posix/posix_serial.h"
 #include "sim/controller_sim.h"
-#include "tests/link/temp_home.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -56,24 +57,24 @@ class PtyLink : public ::testing::Test {
         return t;
     }
 
-    TempHome home;
+    TempDir home(TempDir::Use::Home);
     ControllerSim sim;
     CommDevice port;
 };
 
 TEST(PosixSerialPaths, LinksComeFirstThenTheFixedDevices) {
-    TempHome home;
-    EXPECT_EQ(PosixSerial::PortNumber("Com7"), 7);
-    EXPECT_EQ(PosixSerial::PortNumber("\\\\.\\COM123"), 123);
-    EXPECT_EQ(PosixSerial::PortNumber("COM"), -1);
-    EXPECT_EQ(PosixSerial::ResolvePath(1), "/dev/ttyS0");
-    EXPECT_EQ(PosixSerial::ResolvePath(2), "/dev/ttyS1");
-    EXPECT_EQ(PosixSerial::ResolvePath(3), "/dev/ttyACM0");
-    EXPECT_EQ(PosixSerial::ResolvePath(12), "/dev/ttyACM9");
-    EXPECT_EQ(PosixSerial::ResolvePath(0), "");
-    std::filesystem::create_directories(home.path() + "/.korvex/dosdevices");
-    std::filesystem::create_symlink("/nonexistent/tty", home.comLink(3));
-    EXPECT_EQ(PosixSerial::ResolvePath(3), home.comLink(3));
+    TempDir home(TempDir::Use::Home);
+    EXPECT_EQ(PortNumber("Com7"), 7);
+    EXPECT_EQ(PortNumber("\\\\.\\COM123"), 123);
+    EXPECT_EQ(PortNumber("COM"), -1);
+    EXPECT_EQ(ResolvePortPath(1), "/dev/ttyS0");
+    EXPECT_EQ(ResolvePortPath(2), "/dev/ttyS1");
+    EXPECT_EQ(ResolvePortPath(3), "/dev/ttyACM0");
+    EXPECT_EQ(ResolvePortPath(12), "/dev/ttyACM9");
+    EXPECT_EQ(ResolvePortPath(0), "");
+    std::filesystem::create_directories(home.file(".korvex/dosdevices"));
+    std::filesystem::create_symlink("/nonexistent/tty", DosDeviceLink(3));
+    EXPECT_EQ(ResolvePortPath(3), DosDeviceLink(3));
 
     CommDevice port;
     EXPECT_FALSE(port.open(3)); // a dangling link does not fall through to ttyACM0
@@ -81,9 +82,9 @@ TEST(PosixSerialPaths, LinksComeFirstThenTheFixedDevices) {
 }
 
 TEST(PosixSerialPaths, AFailedOpenStepReleasesTheDescriptorAndKeepsItsCode) {
-    TempHome home;
-    std::filesystem::create_directories(home.path() + "/.korvex/dosdevices");
-    std::filesystem::create_symlink("/dev/null", home.comLink(4)); // opens, but is no tty
+    TempDir home(TempDir::Use::Home);
+    std::filesystem::create_directories(home.file(".korvex/dosdevices"));
+    std::filesystem::create_symlink("/dev/null", DosDeviceLink(4)); // opens, but is no tty
     CommDevice port;
     const int before = OpenDescriptors();
     EXPECT_FALSE(port.open(4));
@@ -275,14 +276,14 @@ TEST_F(PtyLink, ASecondOpenOfTheSamePortFailsUntilTheFirstCloses) {
 }
 
 TEST(ControllerSimLink, LinkIsMadeAndRemoved) {
-    TempHome home;
+    TempDir home(TempDir::Use::Home);
     std::string link;
     {
         ControllerSim sim;
         ASSERT_TRUE(sim.start());
         EXPECT_EQ(ControllerSim::FirstFreeCom(3), 3);
         ASSERT_TRUE(sim.linkAsCom(3));
-        link = home.comLink(3);
+        link = DosDeviceLink(3);
         EXPECT_EQ(std::filesystem::read_symlink(link).string(), sim.slavePath());
         EXPECT_EQ(ControllerSim::FirstFreeCom(3), 4);
     }

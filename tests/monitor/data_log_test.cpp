@@ -1,8 +1,8 @@
 #include "monitor/data_log.h"
 
+#include "fakes/recording_list.h"
 #include "monitor/live_params.h"
-#include "tests/monitor/temp_folder.h"
-#include "tests/support/recording_list.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +78,7 @@ class DataLogTest : public ::testing::Test {
     }
     std::string logPath(const std::string& name) const { return folder.path() + "/" + name; }
 
-    TempFolder folder;
+    TempDir folder;
     RecordingList list;
     MyErrLog log;
     Dino dino;

@@ -2,7 +2,7 @@
 
 #include "monitor/log_layout.h"
 #include "tests/monitor/recorded_log.h"
-#include "tests/monitor/temp_folder.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ void Overwrite(const std::string& path, const std::string& text) {
 
 class LogReaderTest : public ::testing::Test {
   protected:
-    TempFolder folder;
+    TempDir folder;
 };
 
 TEST_F(LogReaderTest, ReadsEveryRecordOfTheWritersLogByHeaderName) {

@@ -2,12 +2,12 @@
 
 #include "core/my_err_log.h"
 #include "dyno/dino.h"
+#include "fakes/fake_serial.h"
+#include "fakes/recording_list.h"
 #include "monitor/data_log.h"
 #include "monitor/live_params.h"
 #include "tests/monitor/recording_poll_view.h"
-#include "tests/monitor/temp_folder.h"
-#include "tests/support/fake_serial.h"
-#include "tests/support/recording_list.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -85,7 +85,7 @@ class PollCycleTest : public ::testing::Test {
     RecordingList list;
     MyErrLog log;
     Dino dino;
-    TempFolder folder;
+    TempDir folder;
     DataLog dataLog{log, dino, FixedTime, folder.path()};
     RecordingPollView view;
     PollCycle cycle{port, log, dataLog, view};
