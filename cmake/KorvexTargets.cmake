@@ -40,10 +40,10 @@ function(korvex_test name)
         set(ARG_TIMEOUT 120)
     endif()
     add_test(NAME ${name} COMMAND ${name})
-    # Labelled by tier and by room (the folder under tests/): ctest -L unit, ctest -L link.
+    # Labelled by tier and by room (the folder under tests/): ctest -L unit, ctest -L room-link.
     file(RELATIVE_PATH room ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
     string(REGEX REPLACE "/.*" "" room "${room}")
-    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABEL};${room}" TIMEOUT ${ARG_TIMEOUT}
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABEL};room-${room}" TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 

@@ -57,13 +57,13 @@ class PtyLink : public ::testing::Test {
         return t;
     }
 
-    TempDir home(TempDir::Use::Home);
+    TempDir home{TempDir::Use::Home};
     ControllerSim sim;
     CommDevice port;
 };
 
 TEST(PosixSerialPaths, LinksComeFirstThenTheFixedDevices) {
-    TempDir home(TempDir::Use::Home);
+    TempDir home{TempDir::Use::Home};
     EXPECT_EQ(PortNumber("Com7"), 7);
     EXPECT_EQ(PortNumber("\\\\.\\COM123"), 123);
     EXPECT_EQ(PortNumber("COM"), -1);
@@ -82,7 +82,7 @@ TEST(PosixSerialPaths, LinksComeFirstThenTheFixedDevices) {
 }
 
 TEST(PosixSerialPaths, AFailedOpenStepReleasesTheDescriptorAndKeepsItsCode) {
-    TempDir home(TempDir::Use::Home);
+    TempDir home{TempDir::Use::Home};
     std::filesystem::create_directories(home.file(".korvex/dosdevices"));
     std::filesystem::create_symlink("/dev/null", DosDeviceLink(4)); // opens, but is no tty
     CommDevice port;
@@ -276,7 +276,7 @@ TEST_F(PtyLink, ASecondOpenOfTheSamePortFailsUntilTheFirstCloses) {
 }
 
 TEST(ControllerSimLink, LinkIsMadeAndRemoved) {
-    TempDir home(TempDir::Use::Home);
+    TempDir home{TempDir::Use::Home};
     std::string link;
     {
         ControllerSim sim;
