@@ -26,9 +26,14 @@ ConfigCompare::ConfigCompare(const GfgPars& pars, WorkingValues& working,
     : pars_(pars), working_(working), transfers_(transfers), port_(port), dialogs_(dialogs),
       list_(list), sep_(decimalSeparator) {}
 
+void ConfigCompare::say(const std::string& entry) {
+    list_.addEntry(entry);
+    lastEntry_ = entry;
+}
+
 bool ConfigCompare::canCompare() {
     if (!transfers_.blockLoaded()) {
-        list_.addEntry("Try to read device or open cfg file");
+        say("Try to read device or open cfg file");
         return false;
     }
     return true;
@@ -46,7 +51,7 @@ bool ConfigCompare::CompareWithFile() {
     ConfigBlock other = EditorBlock(pars_.block(), working_);
     size_t length = 0;
     if (!GfgPars::ReadFileOver(*path, other, &length)) {
-        list_.addEntry("Can't open file");
+        say("Can't open file");
         return false;
     }
     compareWith(other, *path, FileLengthNote(length));
@@ -58,13 +63,13 @@ bool ConfigCompare::CompareWithDevice() {
         return false;
     }
     if (!port_.isOpen()) {
-        list_.addEntry("Try to Open Com");
+        say("Try to Open Com");
         return false;
     }
     ConfigBlock other{};
     std::string failure;
     if (!GfgPars::FetchDevice(port_, other, failure)) {
-        list_.addEntry(ReadFailedText(failure));
+        say(ReadFailedText(failure));
         return false;
     }
     compareWith(other, "the device", {});
@@ -77,14 +82,15 @@ void ConfigCompare::compareWith(const ConfigBlock& other, const std::string& nam
     otherName_ = name;
     note_ = note;
     differences_ = CompareBlocks(EditorBlock(pars_.block(), working_), other, sep_);
-    list_.addEntry("Compared with " + name + ": " + DifferenceSummary(differences_));
+    say("Compared with " + name + ": " + DifferenceSummary(differences_));
 }
 
 bool ConfigCompare::TakeOver(const std::vector<ElementRef>& chosen) {
     if (!other_ || chosen.empty() || !::TakeOver(working_, *other_, chosen)) {
         return false;
     }
-    list_.addEntry("Took over " + std::to_string(chosen.size()) + " from " + otherName_);
+    say("Took over " + std::to_string(chosen.size()) + (chosen.size() == 1 ? " value" : " values") +
+        " from " + otherName_);
     differences_ = CompareBlocks(EditorBlock(pars_.block(), working_), *other_, sep_);
     return true;
 }
@@ -95,10 +101,10 @@ bool ConfigCompare::exportText(const std::string& preset, const std::string& tex
         return false;
     }
     if (!ReplaceFile(*path, text.data(), text.size())) {
-        list_.addEntry("Can't save file");
+        say("Can't save file");
         return false;
     }
-    list_.addEntry("Exported " + *path);
+    say("Exported " + *path);
     list_.scrollDown(1);
     return true;
 }

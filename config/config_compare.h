@@ -34,8 +34,11 @@ class ConfigCompare {
     const std::string& otherName() const { return otherName_; }
     // How a file that is not 519 bytes long was compared; empty otherwise.
     const std::string& note() const { return note_; }
+    // The last entry this added to the list, for a window that hides the list.
+    const std::string& lastEntry() const { return lastEntry_; }
 
   private:
+    void say(const std::string& entry);
     bool canCompare();
     void compareWith(const ConfigBlock& other, const std::string& name, const std::string& note);
     bool exportText(const std::string& preset, const std::string& text);
@@ -51,6 +54,7 @@ class ConfigCompare {
     ConfigDifferences differences_;
     std::string otherName_;
     std::string note_;
+    std::string lastEntry_;
 };
 
 // How a file of `length` bytes compares, after the rules of Open Config.
