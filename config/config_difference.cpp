@@ -8,7 +8,16 @@ namespace {
 class Places {
   public:
     Places(const PAR_long& p, const ConfigBlock& mine, const ConfigBlock& theirs, char sep)
-        : p_(p), mine_(mine), theirs_(theirs), sep_(sep) {}
+        : p_(p) {
+        if (IsMap(p)) {
+            for (int c = 0; c < p.cols; ++c) {
+                x_.push_back(axis(p, mine, theirs, sep, c, p.rows));
+            }
+            for (int r = 0; r < p.rows; ++r) {
+                y_.push_back(axis(p, mine, theirs, sep, r, p.rows + 1));
+            }
+        }
+    }
 
     std::string of(int col, int row) const {
         const std::string number = std::to_string(col + 1);
@@ -19,8 +28,8 @@ class Places {
             if (row == p_.rows + 1) {
                 return std::string(p_.range) + " axis " + number;
             }
-            return std::string(p_.label) + "=" + axis(col, p_.rows) + " " + p_.range + "=" +
-                   axis(row, p_.rows + 1);
+            return std::string(p_.label) + "=" + x_[size_t(col)] + " " + p_.range + "=" +
+                   y_[size_t(row)];
         }
         if (p_.rows == 2) {
             return std::string(row == 0 ? p_.label : p_.range) + " " + number;
@@ -29,17 +38,17 @@ class Places {
     }
 
   private:
-    std::string axis(int point, int axisRow) const {
-        const float a = ReadElement(mine_, p_, point, axisRow);
-        const float b = ReadElement(theirs_, p_, point, axisRow);
-        const std::string text = CellText(a, sep_);
-        return a == b ? text : text + "|" + CellText(b, sep_);
+    static std::string axis(const PAR_long& p, const ConfigBlock& mine, const ConfigBlock& theirs,
+                            char sep, int point, int axisRow) {
+        const float a = ReadElement(mine, p, point, axisRow);
+        const float b = ReadElement(theirs, p, point, axisRow);
+        const std::string text = CellText(a, sep);
+        return a == b ? text : text + "|" + CellText(b, sep);
     }
 
     const PAR_long& p_;
-    const ConfigBlock& mine_;
-    const ConfigBlock& theirs_;
-    char sep_;
+    std::vector<std::string> x_; // the text of each axis point
+    std::vector<std::string> y_;
 };
 
 } // namespace
@@ -63,6 +72,7 @@ ConfigDifferences CompareBlocks(const ConfigBlock& mine, const ConfigBlock& thei
         const PAR_long& p = kParLong[size_t(par)];
         const Places places(p, mine, theirs, decimalSeparator);
         ParameterDifference diff{par, int(node), {}};
+        diff.elements.reserve(ElementCount(p));
         ForEachElement(p, [&](int c, int r) {
             const float a = ReadElement(mine, p, c, r);
             const float b = ReadElement(theirs, p, c, r);

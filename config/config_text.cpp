@@ -109,22 +109,25 @@ std::string DifferenceHeading(const ParameterDifference& difference) {
 
 std::string DifferenceText(const ConfigDifferences& differences, const std::string& otherName,
                            const std::string& note) {
+    constexpr size_t kLineGuess = 40;
     std::string text = "# KORVEX configuration differences: the editor -> " + otherName + "\n";
+    text.reserve(text.size() + note.size() + kLineGuess * (differences.elementCount() + 2));
     if (!note.empty()) {
-        text += "# " + note + "\n";
+        text.append("# ").append(note).append("\n");
     }
-    text += "# " + DifferenceSummary(differences) + "\n";
+    text.append("# ").append(DifferenceSummary(differences)).append("\n");
     for (const auto& d : differences.parameters) {
         const std::string heading = DifferenceHeading(d);
         for (const auto& e : d.elements) {
             if (e.place.empty()) {
-                text += heading + ": " + e.mine + " -> " + e.theirs + "\n";
+                text.append(heading).append(": ");
             } else {
                 if (&e == &d.elements.front()) {
-                    text += heading + ":\n";
+                    text.append(heading).append(":\n");
                 }
-                text += "  " + e.place + ": " + e.mine + " -> " + e.theirs + "\n";
+                text.append("  ").append(e.place).append(": ");
             }
+            text.append(e.mine).append(" -> ").append(e.theirs).append("\n");
         }
     }
     return text;
