@@ -19,7 +19,9 @@ namespace {
 constexpr int kParRole = Qt::UserRole;
 constexpr int kColRole = Qt::UserRole + 1; // -1 on a parameter's own line
 constexpr int kRowRole = Qt::UserRole + 2;
-constexpr int kPlaceWidth = 260;
+constexpr int kPlaceWidth = 300;
+constexpr int kViewWidth = 560;
+constexpr int kViewHeight = 300;
 } // namespace
 
 ConfigCompareDialog::ConfigCompareDialog(ConfigCompare& compare,
@@ -37,13 +39,14 @@ ConfigCompareDialog::ConfigCompareDialog(ConfigCompare& compare,
     sources->addWidget(withDevice);
     sources->addWidget(status_, 1);
 
+    status_->setWordWrap(true);
     note_->setWordWrap(true);
     note_->hide();
     view_->setColumnCount(3);
     view_->setHeaderLabels({tr("Parameter"), tr("Editor"), tr("Other")});
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->header()->resizeSection(0, kPlaceWidth);
-    view_->setMinimumSize(480, 300);
+    view_->setMinimumSize(kViewWidth, kViewHeight);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(takeOver_, QDialogButtonBox::ActionRole);
@@ -72,14 +75,21 @@ QString ConfigCompareDialog::status() const {
     return status_->text();
 }
 
+// A new result takes the focus, so the arrow keys walk it at once.
 void ConfigCompareDialog::compareWithFile() {
-    compare_.CompareWithFile();
+    const bool compared = compare_.CompareWithFile();
     showResult();
+    if (compared) {
+        view_->setFocus();
+    }
 }
 
 void ConfigCompareDialog::compareWithDevice() {
-    compare_.CompareWithDevice();
+    const bool compared = compare_.CompareWithDevice();
     showResult();
+    if (compared) {
+        view_->setFocus();
+    }
 }
 
 void ConfigCompareDialog::exportReport() {

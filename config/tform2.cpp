@@ -5,6 +5,9 @@
 #include "ui_tform2.h"
 
 #include <QLocale>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace {
 constexpr int kInitialCols = 9;
@@ -12,6 +15,7 @@ constexpr int kInitialRows = 3;
 constexpr int kColWidth = 40;
 constexpr int kRowHeight = 18;
 constexpr int kNodeIndexRole = Qt::UserRole;
+constexpr int kDialogGap = 8;
 } // namespace
 
 TForm2::TForm2(CommDevice& port, GfgPars& pars, Dialogs& dialogs, QWidget* parent,
@@ -90,7 +94,16 @@ QTreeWidgetItem* TForm2::treeNode(size_t index) const {
     return index < nodes_.size() ? nodes_[index] : nullptr;
 }
 
+// Beside the Config window where the screen allows, so the tree and grid an entry
+// selects stay in sight.
 void TForm2::Compare1Click() {
+    compareDialog_->adjustSize();
+    QPoint at = frameGeometry().topRight() + QPoint(kDialogGap, 0);
+    if (const QScreen* s = screen()) {
+        const QRect free = s->availableGeometry();
+        at.setX(std::max(free.left(), std::min(at.x(), free.right() - compareDialog_->width())));
+    }
+    compareDialog_->move(at);
     compareDialog_->exec();
 }
 
