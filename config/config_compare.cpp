@@ -1,7 +1,7 @@
 #include "config/config_compare.h"
 
-#include "app/file_replace.h"
 #include "config/config_text.h"
+#include "core/file_replace.h"
 
 std::string FileLengthNote(size_t length) {
     const std::string block = std::to_string(kConfigBlockSize);

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/dialogs.h"
-#include "app/list_sink.h"
 #include "config/config_difference.h"
 #include "config/gfg_pars.h"
+#include "core/dialogs.h"
+#include "core/list_sink.h"
 #include "link/comm_device.h"
 
 #include <optional>

@@ -1,7 +1,7 @@
 #include "config/config_compare_dialog.h"
 
-#include "app/qt_text.h"
 #include "config/config_text.h"
+#include "ui/qt_text.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>

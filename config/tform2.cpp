@@ -1,7 +1,7 @@
 #include "config/tform2.h"
 
-#include "app/string_grid.h"
 #include "config/config_compare_dialog.h"
+#include "ui/string_grid.h"
 #include "ui_tform2.h"
 
 #include <QLocale>

@@ -1,11 +1,10 @@
 #include "config/tform2.h"
 
 #include "config/config_compare_dialog.h"
-
-#include "app/string_grid.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/fake_serial.h"
 #include "tests/support/temp_dir.h"
+#include "ui/string_grid.h"
 
 #include <QApplication>
 #include <QLineEdit>
