@@ -193,7 +193,7 @@ std::string TreePath(size_t node) {
     for (size_t i = node; i-- > 0 && depth > 0;) {
         if (kCatalogueTree[i].depth < depth) {
             depth = kCatalogueTree[i].depth;
-            path = std::string(kCatalogueTree[i].text) + "/" + path;
+            path.insert(0, "/").insert(0, kCatalogueTree[i].text);
         }
     }
     return path;

@@ -99,12 +99,15 @@ std::string DifferenceSummary(const ConfigDifferences& differences) {
 
 std::string DifferenceHeading(const ParameterDifference& difference) {
     const PAR_long& p = kParLong[size_t(difference.par)];
-    const std::string path = TreePath(size_t(difference.node));
-    if (ElementCount(p) == 1) {
-        return path;
+    std::string heading = TreePath(size_t(difference.node));
+    if (ElementCount(p) != 1) {
+        heading.append(", ")
+            .append(std::to_string(difference.elements.size()))
+            .append(" of ")
+            .append(std::to_string(ElementCount(p)))
+            .append(" differ");
     }
-    return path + ", " + std::to_string(difference.elements.size()) + " of " +
-           std::to_string(ElementCount(p)) + " differ";
+    return heading;
 }
 
 std::string DifferenceText(const ConfigDifferences& differences, const std::string& otherName,
