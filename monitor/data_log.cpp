@@ -120,8 +120,6 @@ void DataLog::LogWordFrame(const uint8_t* frame, uint32_t tickCount) {
     if (!logging()) {
         return;
     }
-    constexpr size_t kSpeedWord = 1;
-    constexpr size_t kDriveWord = 7;
     RecordText record;
     record.add(kLogLineStart);
     record.field(tickCount / kTicksPerLogTime);

@@ -17,6 +17,9 @@ struct par_info {
 
 inline constexpr size_t kWordParCount = 12;
 inline constexpr size_t kByteParCount = 23;
+// The words the dyno model reads: speed_kmh and dino.
+inline constexpr size_t kSpeedWord = 1;
+inline constexpr size_t kDriveWord = 7;
 // Byte 23 of the byte frame carries the brake and handbrake switches in bits 0 and 1.
 inline constexpr size_t kSwitchByteIndex = 23;
 

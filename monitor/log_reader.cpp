@@ -2,6 +2,7 @@
 
 #include "monitor/log_layout.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -82,7 +83,7 @@ class Parser {
                                                                   : LogProblem::Kind::NotANumber));
             return;
         }
-        data_.seconds.push_back(static_cast<double>(time) * kLogTimeSeconds);
+        data_.seconds.push_back(static_cast<double>(time) / kLogTimesPerSecond);
         bool unreadable = false;
         for (size_t c = 1; c < kLogColumnCount; ++c) {
             data_.channels[c - 1].push_back(value(c, unreadable));
@@ -212,4 +213,26 @@ std::string LogData::problemText() const {
         firstKind = false;
     }
     return text + ".";
+}
+
+PullSamples PullFromLog(const LogData& data, double fromSeconds, double toSeconds) {
+    PullSamples pull;
+    auto column = [&data](const char* name) -> const std::vector<float>* {
+        const auto at = std::find(data.names.begin(), data.names.end(), name);
+        return at == data.names.end() ? nullptr : &data.channels[at - data.names.begin()];
+    };
+    const auto* speed = column(kWordPars[kSpeedWord].name);
+    const auto* total = column(kDinoTotalName);
+    const auto* aero = column(kDinoAeroName);
+    if (speed == nullptr || total == nullptr || aero == nullptr) {
+        return pull;
+    }
+    for (size_t i = 0; i < data.records(); ++i) {
+        if (data.seconds[i] >= fromSeconds && data.seconds[i] <= toSeconds) {
+            pull.speed.push_back((*speed)[i]);
+            pull.total.push_back((*total)[i]);
+            pull.aero.push_back((*aero)[i]);
+        }
+    }
+    return pull;
 }

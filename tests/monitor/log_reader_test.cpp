@@ -144,3 +144,32 @@ TEST_F(LogReaderTest, LinesEndedWithCarriageReturnsRead) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(LogReaderTest, APullOfARecordedLogChartsAsTheDynoModelComputedIt) {
+    RecordedLog log(folder.path());
+    uint32_t tick = 0;
+    for (uint16_t speed = 0; speed <= 200; speed += 5, tick += 4) {
+        log.add(tick, speed, 0); // cruising up
+    }
+    const double pullStart = tick / 40.0;
+    for (uint16_t speed = 50; speed <= 150; ++speed, tick += 4) {
+        log.add(tick, speed, 1000);
+    }
+    const double pullEnd = (tick - 4) / 40.0;
+    log.add(tick, 150, 3000); // just after the pull
+    const LogData data = ReadDataLog(log.close());
+
+    const DynoCurve curve = MakeDynoCurve(PullFromLog(data, pullStart, pullEnd));
+    ASSERT_EQ(curve.points.size(), 101u);
+    EXPECT_DOUBLE_EQ(curve.points[50].speed, 100);
+    EXPECT_DOUBLE_EQ(curve.points[50].total, 118);
+    EXPECT_DOUBLE_EQ(curve.points[50].aero, 13);
+    Dino dino;
+    dino.Compute(150, 1000);
+    EXPECT_DOUBLE_EQ(curve.peak.speed, 150);
+    EXPECT_DOUBLE_EQ(curve.peak.total, dino.Total());
+}
+
+} // namespace
