@@ -44,6 +44,11 @@ inline uint16_t FrameWord(const uint8_t* frame, size_t index) {
     return static_cast<uint16_t>(frame[2 * index] | (frame[2 * index + 1] << 8));
 }
 
+// Display values, as numbers: signed where the table says so, bytes scaled in single
+// precision. An index outside its table gives 0.
+int wordValue(size_t index, uint16_t raw);
+float byteValue(size_t index, uint8_t raw);
+
 // Display texts; an index outside its table gives an empty text.
 std::string formatWordValue(size_t index, uint16_t raw);
 std::string formatByteValue(size_t index, uint8_t raw);
