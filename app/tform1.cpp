@@ -7,6 +7,8 @@
 #include "link/device_commands.h"
 #include "link/port_selection.h"
 #include "monitor/live_params.h"
+#include "monitor/live_plot_window.h"
+#include "monitor/log_plot_window.h"
 
 #include "ui_tform1.h"
 
@@ -71,6 +73,8 @@ void TForm1::connectHandlers() {
     connect(u.UpdateDevice, &QAction::triggered, this, &TForm1::UpdateDeviceClick);
     connect(u.Dino1, &QAction::triggered, this, &TForm1::Dino1Click);
     connect(u.About1, &QAction::triggered, this, &TForm1::About1Click);
+    connect(u.PlotLog1, &QAction::triggered, this, &TForm1::PlotLogClick);
+    connect(u.LivePlot1, &QAction::triggered, this, &TForm1::LivePlotClick);
 }
 
 void TForm1::FormCreate() {
@@ -119,6 +123,7 @@ void TForm1::FormCreate() {
 
 void TForm1::FormDestroy() {
     timer1_.stop();
+    poll_.setFrameListener(nullptr);
     if (g_.port.isOpen()) {
         g_.port.close();
     }
@@ -212,6 +217,27 @@ void TForm1::Dino1Click() {
 
 void TForm1::About1Click() {
     dialogs_.showMessage(AboutText(g_.port, g_.image, g_.firmware, BuildVersion()));
+}
+
+// The plot windows are not modal: the poll cycle goes on while they are open.
+void TForm1::PlotLogClick() {
+    if (logPlot_ == nullptr) {
+        logPlot_ = new LogPlotWindow(dialogs_, this);
+    }
+    logPlot_->show();
+    logPlot_->raise();
+    if (logPlot_->path().empty()) {
+        logPlot_->OpenClick();
+    }
+}
+
+void TForm1::LivePlotClick() {
+    if (livePlot_ == nullptr) {
+        livePlot_ = new LivePlotWindow(dialogs_, this);
+        poll_.setFrameListener(livePlot_);
+    }
+    livePlot_->show();
+    livePlot_->raise();
 }
 
 void TForm1::toggleHeartbeat() {

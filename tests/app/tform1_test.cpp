@@ -1,6 +1,9 @@
 #include "app/globals.h"
 #include "app/string_grid.h"
 #include "app/tform1.h"
+#include "monitor/live_plot_window.h"
+#include "monitor/log_plot_window.h"
+#include "tests/monitor/recorded_log.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/temp_dir.h"
@@ -138,11 +141,13 @@ TEST(TForm1, MenusCarryTheirItems) {
     EXPECT_EQ(bar->actions()[0]->text().toStdString(), "File");
     EXPECT_EQ(bar->actions()[1]->text().toStdString(), "&Help");
     const auto items = bar->actions()[0]->menu()->actions();
-    ASSERT_EQ(items.size(), 3);
+    ASSERT_EQ(items.size(), 5);
     EXPECT_EQ(items[0]->objectName().toStdString(), "Config1");
     EXPECT_EQ(items[0]->text().toStdString(), "Config");
     EXPECT_EQ(items[1]->objectName().toStdString(), "UpdateDevice");
     EXPECT_EQ(items[2]->objectName().toStdString(), "Dino1");
+    EXPECT_EQ(items[3]->text().toStdString(), "Plot log...");
+    EXPECT_EQ(items[4]->text().toStdString(), "Live plot");
     EXPECT_EQ(bar->actions()[1]->menu()->actions().at(0)->text().toStdString(), "&About...");
     EXPECT_EQ(w.get<QAction>("Action1")->text().toStdString(), "Open COM");
     EXPECT_EQ(w.get<QAction>("Action2")->text().toStdString(), "Close COM");
@@ -221,3 +226,25 @@ TEST(TForm1, UpdateCountdownClosesThePortThenProgramsOnceWhileItsBoxKeepsTicking
     const auto log = w.log();
     EXPECT_EQ(std::count(log.begin(), log.end(), "Close Com OK"), 1);
 }
+
+namespace {
+
+TEST(TForm1, PlotMenuItemsOpenTheirWindowsBesideTheMainWindow) {
+    TempDir cwd(true);
+    MainWindow w;
+    RecordedLog recorded(cwd.path().string());
+    recorded.add(40, 90, 0);
+    w.dialogs.openAnswers.push_back(recorded.close());
+    w.get<QAction>("PlotLog1")->trigger();
+    ASSERT_NE(w.form.logPlot(), nullptr);
+    EXPECT_TRUE(w.form.logPlot()->isVisible());
+    EXPECT_EQ(w.form.logPlot()->data().records(), 1u);
+
+    w.get<QAction>("LivePlot1")->trigger();
+    ASSERT_NE(w.form.livePlot(), nullptr);
+    EXPECT_TRUE(w.form.livePlot()->isVisible());
+    EXPECT_FALSE(w.form.livePlot()->isModal());
+    EXPECT_TRUE(w.dialogs.messages.empty());
+}
+
+} // namespace
