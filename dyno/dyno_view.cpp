@@ -23,7 +23,7 @@ DynoView::DynoView(Dialogs& dialogs, QWidget* parent)
     smoothing_->setRange(0, 20);
     smoothing_->setSuffix(QStringLiteral(" km/h each side"));
     smoothing_->setSpecialValueText(QStringLiteral("off"));
-    auto* save = new QPushButton(QStringLiteral("Save PNG..."), this);
+    auto* save = new QPushButton(QStringLiteral("&Save PNG..."), this);
     save->setObjectName(QStringLiteral("SavePngButton"));
     peaks_->setObjectName(QStringLiteral("PeakLabel"));
     peaks_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -111,7 +111,8 @@ void DynoView::redraw() {
     peaks_->setText(peaks.isEmpty() ? QStringLiteral("Select a pull on the log chart.")
                                     : peaks.join(QStringLiteral("\n")));
     plot_->rescaleAxes();
-    // Room above the peaks for their texts.
+    // Room around the peaks for their texts.
+    plot_->xAxis->scaleRange(1.15);
     plot_->yAxis->setRangeLower(0);
     plot_->yAxis->setRangeUpper(plot_->yAxis->range().upper * 1.15 + 1);
     plot_->replot();

@@ -13,7 +13,7 @@
 
 LivePlotWindow::LivePlotWindow(Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window), dialogs_(dialogs), chart_(new ChannelChart(this)),
-      list_(new QListWidget(this)), stacked_(new QCheckBox(QStringLiteral("Stacked"), this)),
+      list_(new QListWidget(this)), stacked_(new QCheckBox(QStringLiteral("S&tacked"), this)),
       graphOf_(LiveHistory::kChannelCount, -1) {
     setWindowTitle(QStringLiteral("Live plot"));
     setObjectName(QStringLiteral("LivePlotWindow"));
@@ -26,7 +26,7 @@ LivePlotWindow::LivePlotWindow(Dialogs& dialogs, QWidget* parent)
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
-    auto* save = new QPushButton(QStringLiteral("Save PNG..."), this);
+    auto* save = new QPushButton(QStringLiteral("&Save PNG..."), this);
     save->setObjectName(QStringLiteral("SavePngButton"));
 
     auto* bar = new QHBoxLayout;

@@ -31,7 +31,7 @@ QString FileName(const std::string& path) {
 
 LogPlotWindow::LogPlotWindow(Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window), dialogs_(dialogs), chart_(new ChannelChart(this)),
-      list_(new QListWidget(this)), stacked_(new QCheckBox(QStringLiteral("Stacked"), this)),
+      list_(new QListWidget(this)), stacked_(new QCheckBox(QStringLiteral("S&tacked"), this)),
       cursor_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Plot log"));
     setObjectName(QStringLiteral("LogPlotWindow"));
@@ -44,19 +44,19 @@ LogPlotWindow::LogPlotWindow(Dialogs& dialogs, QWidget* parent)
     cursor_->setWordWrap(true);
 
     auto* bar = new QHBoxLayout;
-    connect(button("OpenButton", QStringLiteral("Open...")), &QPushButton::clicked, this,
+    connect(button("OpenButton", QStringLiteral("&Open...")), &QPushButton::clicked, this,
             &LogPlotWindow::OpenClick);
-    connect(button("ReloadButton", QStringLiteral("Reload")), &QPushButton::clicked, this,
+    connect(button("ReloadButton", QStringLiteral("&Reload")), &QPushButton::clicked, this,
             &LogPlotWindow::ReloadClick);
-    connect(button("FitButton", QStringLiteral("Fit")), &QPushButton::clicked, this,
+    connect(button("FitButton", QStringLiteral("&Fit")), &QPushButton::clicked, this,
             &LogPlotWindow::FitClick);
-    connect(button("SavePngButton", QStringLiteral("Save PNG...")), &QPushButton::clicked, this,
+    connect(button("SavePngButton", QStringLiteral("&Save PNG...")), &QPushButton::clicked, this,
             &LogPlotWindow::SavePngClick);
-    selectPull_ = button("SelectPullButton", QStringLiteral("Select pull"));
+    selectPull_ = button("SelectPullButton", QStringLiteral("Select &pull"));
     selectPull_->setCheckable(true);
     for (int p = 0; p < 2; ++p) {
         pulls_[p] = button(p == 0 ? "Pull1Button" : "Pull2Button",
-                           QStringLiteral("Dyno pull %1").arg(p + 1));
+                           QStringLiteral("Dyno pull &%1").arg(p + 1));
         pulls_[p]->setEnabled(false);
         connect(pulls_[p], &QPushButton::clicked, this, [this, p] { PullClick(p); });
     }
