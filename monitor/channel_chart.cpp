@@ -1,5 +1,7 @@
 #include "monitor/channel_chart.h"
 
+#include <QListWidget>
+
 #include <cmath>
 #include <limits>
 
@@ -29,6 +31,10 @@ ChannelChart::ChannelChart(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    // Hours of a log in view are hundreds of thousands of points: thin solid lines
+    // drawn as plain polylines keep a pan step within a frame.
+    setPlottingHint(QCP::phFastPolylines, true);
+    setNotAntialiasedElements(QCP::aePlottables);
     addLayer(QStringLiteral("cursor"), layer(QStringLiteral("main")), limAbove);
     overlay_ = layer(QStringLiteral("cursor"));
     // The cursor moves with the mouse: only its own layer is drawn again.
@@ -71,7 +77,7 @@ void ChannelChart::setChannels(const QStringList& names, bool stacked) {
         valueAxis->setTickLabelColor(colour);
         valueAxis->setBasePen(QPen(colour));
         QCPGraph* graph = addGraph(rect->axis(QCPAxis::atBottom), valueAxis);
-        graph->setPen(QPen(colour, 1.2));
+        graph->setPen(QPen(colour, 1));
         graph->setName(names[i]);
         graph->setAdaptiveSampling(true);
         graphs_.push_back(graph);
@@ -247,4 +253,32 @@ void ChannelChart::mouseMoveEvent(QMouseEvent* event) {
     }
     setCursorTime(timeAxis()->pixelToCoord(event->position().x()));
     emit cursorMoved(cursor_);
+}
+
+void FillChannelList(QListWidget& list, const QStringList& names) {
+    const QSignalBlocker block(&list);
+    list.clear();
+    for (const QString& name : names) {
+        auto* item = new QListWidgetItem(name, &list);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+}
+
+QStringList CheckedChannels(const QListWidget& list) {
+    QStringList names;
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.item(i)->checkState() == Qt::Checked) {
+            names << list.item(i)->text();
+        }
+    }
+    return names;
+}
+
+void CheckChannels(QListWidget& list, const QStringList& names) {
+    const QSignalBlocker block(&list);
+    for (int i = 0; i < list.count(); ++i) {
+        QListWidgetItem* item = list.item(i);
+        item->setCheckState(names.contains(item->text()) ? Qt::Checked : Qt::Unchecked);
+    }
 }

@@ -72,3 +72,10 @@ class ChannelChart : public QCustomPlot {
 QColor ChannelColour(int i);
 // "123", "1.25": a value as the cursor text shows it.
 QString ValueText(double value);
+
+class QListWidget;
+// The channel list beside a chart: names with check boxes.
+void FillChannelList(QListWidget& list, const QStringList& names);
+QStringList CheckedChannels(const QListWidget& list);
+// Checks exactly the given names, without signalling each change.
+void CheckChannels(QListWidget& list, const QStringList& names);

@@ -1,18 +1,18 @@
 #include "monitor/live_history.h"
 
+#include "monitor/log_layout.h"
 #include "monitor/poll_cycle.h"
 
 const std::vector<std::string>& LiveHistory::ChannelNames() {
+    // The log's columns without the time and the dyno estimates, which no frame carries.
     static const std::vector<std::string> names = [] {
         std::vector<std::string> out;
-        for (const par_info& par : kWordPars) {
-            out.emplace_back(par.name);
+        for (const std::string& name : LogColumnNames()) {
+            if (name != LogColumnNames().front() && name != kDinoTotalName &&
+                name != kDinoAeroName) {
+                out.push_back(name);
+            }
         }
-        for (const par_info& par : kBytePars) {
-            out.emplace_back(par.name);
-        }
-        out.emplace_back(kBrakeSwName);
-        out.emplace_back(kHandBrakeSwName);
         return out;
     }();
     return names;

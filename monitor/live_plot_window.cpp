@@ -21,11 +21,11 @@ LivePlotWindow::LivePlotWindow(Dialogs& dialogs, QWidget* parent)
     list_->setObjectName(QStringLiteral("ChannelList"));
     stacked_->setObjectName(QStringLiteral("StackedBox"));
     stacked_->setChecked(true);
+    QStringList names;
     for (const std::string& name : LiveHistory::ChannelNames()) {
-        auto* item = new QListWidgetItem(FromBytes(name), list_);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
+        names << FromBytes(name);
     }
+    FillChannelList(*list_, names);
     auto* save = new QPushButton(QStringLiteral("&Save PNG..."), this);
     save->setObjectName(QStringLiteral("SavePngButton"));
 
@@ -49,13 +49,7 @@ LivePlotWindow::LivePlotWindow(Dialogs& dialogs, QWidget* parent)
 }
 
 void LivePlotWindow::chooseChannels(const QStringList& names) {
-    {
-        const QSignalBlocker block(list_);
-        for (int i = 0; i < list_->count(); ++i) {
-            QListWidgetItem* item = list_->item(i);
-            item->setCheckState(names.contains(item->text()) ? Qt::Checked : Qt::Unchecked);
-        }
-    }
+    CheckChannels(*list_, names);
     plotChosen();
 }
 

@@ -127,33 +127,19 @@ bool LogPlotWindow::openLog(const std::string& path) {
 }
 
 void LogPlotWindow::fillList() {
-    const QSignalBlocker block(list_);
-    list_->clear();
+    QStringList names;
     for (const std::string& name : data_.names) {
-        auto* item = new QListWidgetItem(FromBytes(name), list_);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
+        names << FromBytes(name);
     }
+    FillChannelList(*list_, names);
 }
 
 QStringList LogPlotWindow::chosenChannels() const {
-    QStringList names;
-    for (int i = 0; i < list_->count(); ++i) {
-        if (list_->item(i)->checkState() == Qt::Checked) {
-            names << list_->item(i)->text();
-        }
-    }
-    return names;
+    return CheckedChannels(*list_);
 }
 
 void LogPlotWindow::chooseChannels(const QStringList& names) {
-    {
-        const QSignalBlocker block(list_);
-        for (int i = 0; i < list_->count(); ++i) {
-            QListWidgetItem* item = list_->item(i);
-            item->setCheckState(names.contains(item->text()) ? Qt::Checked : Qt::Unchecked);
-        }
-    }
+    CheckChannels(*list_, names);
     plotChosen();
 }
 

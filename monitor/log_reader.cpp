@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <limits>
 
 namespace {
@@ -175,7 +174,12 @@ LogData ReadDataLog(const std::string& path) {
         data.failure = "Can't open " + path + ": " + std::strerror(errno);
         return data;
     }
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // Read in blocks up to the end there is now: a log being written grows meanwhile.
+    std::string text;
+    std::vector<char> block(1 << 20);
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+        text.append(block.data(), static_cast<size_t>(in.gcount()));
+    }
     if (in.bad()) {
         LogData data;
         data.failure = "Can't read " + path;

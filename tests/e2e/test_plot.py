@@ -65,9 +65,10 @@ def main(build_dir, keep_dir):
         s.xdotool("windowactivate", "--sync", s.window, check=False)
         s.menu(layout.FILE_MENU_X, layout.FILE_PLOT_LOG)
         s.find_window("^Open$")
+        time.sleep(1)  # the dialog reads the folder before it takes typing
         s.type_text(logs[0])
         s.keys("Return")
-        plot = s.find_window("^Plot log - pars")
+        plot = s.find_window("^Plot log - pars", timeout=40)
         time.sleep(0.5)
         s.window_screenshot(plot, "plot-log.png")
 
@@ -75,7 +76,7 @@ def main(build_dir, keep_dir):
         s.keys("alt+p")  # Select pull
         select_pull(s, plot, 0.30, 0.60)
         s.keys("alt+1")
-        dyno = s.find_window("^Dyno$")
+        dyno = s.find_window("^Dyno$", timeout=30)
         # Out of the way of the log chart (there is no window manager to place it).
         s.xdotool("windowmove", dyno, "420", "440")
         time.sleep(0.3)
@@ -86,6 +87,7 @@ def main(build_dir, keep_dir):
         focus(s, plot)
         s.keys("alt+s")
         s.find_window("^Save As$")
+        time.sleep(1)
         saved = os.path.join(s.keep, "plot-log-saved.png")
         if os.path.exists(saved):
             os.remove(saved)
