@@ -1,6 +1,6 @@
 #include "dyno/dyno_view.h"
 
-#include "app/chart_png.h"
+#include "ui/chart_png.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

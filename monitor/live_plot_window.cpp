@@ -1,8 +1,8 @@
 #include "monitor/live_plot_window.h"
 
-#include "app/chart_png.h"
-#include "app/qt_text.h"
 #include "monitor/channel_chart.h"
+#include "ui/chart_png.h"
+#include "ui/qt_text.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,11 +1,11 @@
 #include "monitor/log_plot_window.h"
 
-#include "app/chart_png.h"
-#include "app/dialogs.h"
-#include "app/qt_text.h"
+#include "core/dialogs.h"
 #include "dyno/dyno_view.h"
 #include "monitor/channel_chart.h"
 #include "monitor/live_params.h"
+#include "ui/chart_png.h"
+#include "ui/qt_text.h"
 
 #include <QCheckBox>
 #include <QDir>

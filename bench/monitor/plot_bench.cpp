@@ -1,7 +1,7 @@
 // The plot windows with the real widgets on the offscreen platform: opening and
 // drawing a 10-hour data log written by the real DataLog, one pan or zoom step on
 // it, and the live plot's cost for each frame the poll cycle hands it.
-#include "app/my_err_log.h"
+#include "core/my_err_log.h"
 #include "dyno/dino.h"
 #include "monitor/channel_chart.h"
 #include "monitor/data_log.h"

@@ -1,5 +1,4 @@
 #include "app/globals.h"
-#include "app/string_grid.h"
 #include "app/tform1.h"
 #include "monitor/live_plot_window.h"
 #include "monitor/log_plot_window.h"
@@ -7,6 +6,7 @@
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/temp_dir.h"
+#include "ui/string_grid.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,7 +1,7 @@
-#include "app/chart_png.h"
+#include "ui/chart_png.h"
 
-#include "app/dialogs.h"
-#include "app/qt_text.h"
+#include "core/dialogs.h"
+#include "ui/qt_text.h"
 
 #include <QFileInfo>
 #include <qcustomplot.h>
