@@ -321,5 +321,6 @@ int SimDfuTransport::control(uint8_t requestType, uint8_t request, uint16_t valu
     if (open_ == nullptr) {
         return kTransferNoDevice;
     }
+    ++transfers;
     return open_->control(requestType, request, value, data, length);
 }

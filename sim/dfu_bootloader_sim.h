@@ -105,6 +105,8 @@ class SimDfuTransport : public DfuTransport {
 
     // Refuses every open as a missing udev rule would.
     bool denyAccess = false;
+    // Control transfers that reached a device.
+    size_t transfers = 0;
 
   private:
     std::vector<DfuBootloaderSim*> devices_;
