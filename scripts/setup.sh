@@ -8,7 +8,7 @@ packages=(build-essential cmake ninja-build pkg-config python3
           libusb-1.0-0-dev umockdev libumockdev-dev libqcustomplot-dev udev
           clang libclang-rt-14-dev
           g++-mingw-w64-x86-64-posix wine64 wine
-          dpkg-dev desktop-file-utils appstream)
+          dpkg-dev desktop-file-utils appstream librsvg2-bin)
 
 missing=()
 for p in "${packages[@]}"; do

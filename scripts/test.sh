@@ -16,6 +16,9 @@ bash scripts/build.sh build
 echo "== tests (normal)"
 ctest --test-dir build --output-on-failure -j 2 --timeout 300
 
+echo "== package"
+bash scripts/test_package.sh
+
 echo "== build (sanitizers)"
 bash scripts/build.sh build-asan -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF
 echo "== tests (sanitizers)"
