@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the normal tree and the
 # sanitizer tree (AddressSanitizer + UndefinedBehaviorSanitizer), runs every test
-# in both, and checks the formatting of the sources.
+# in both, and checks the formatting of the sources and clang-tidy's checks.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -13,6 +13,8 @@ bash scripts/format.sh --check
 
 echo "== build (normal)"
 bash scripts/build.sh build
+echo "== clang-tidy"
+bash scripts/tidy.sh build
 echo "== tests (normal)"
 ctest --test-dir build --output-on-failure -j 2 --timeout 300
 
