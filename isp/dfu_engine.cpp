@@ -72,7 +72,7 @@ void DfuEngine::clearError() {
 IspFailure DfuEngine::refusedAfterStall(IspError refused, const std::string& what) {
     dfu::StatusRecord record;
     record.status = dfu::ErrStalledPkt;
-    if (const IspFailure lost = getStatus(record, what); lost.error == IspError::DeviceLost) {
+    if (IspFailure lost = getStatus(record, what); lost.error == IspError::DeviceLost) {
         return lost;
     }
     clearError();

@@ -275,10 +275,10 @@ IspFailure IspSession::verifyFlash(uint32_t last) {
         if (IspFailure failed = engine_->readFlash(static_cast<uint16_t>(a), read, count)) {
             return failed;
         }
-        const auto [mine, theirs] =
-            std::mismatch(buffer_.begin() + a, buffer_.begin() + a + count, read);
-        if (mine != buffer_.begin() + a + count) {
-            const auto at = static_cast<uint32_t>(mine - buffer_.begin());
+        const uint8_t* written = buffer_.data() + a;
+        const auto [mine, theirs] = std::mismatch(written, written + count, read);
+        if (mine != written + count) {
+            const auto at = static_cast<uint32_t>(a + (mine - written));
             return MakeFailure(IspError::VerifyMismatch, "at " + HexAddress(at) + ": written " +
                                                              ByteText(*mine) + ", read back " +
                                                              ByteText(*theirs));

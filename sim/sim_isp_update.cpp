@@ -6,7 +6,7 @@
 namespace {
 // The one-byte HEX file: 0x00 at 0 and at `end`, then the end record.
 std::string WriteRangeFile(const std::string& dir, uint32_t end) {
-    const std::string path = dir + "/range.hex";
+    std::string path = dir + "/range.hex";
     char second[32];
     const unsigned low = end & 0xFFFF;
     std::snprintf(second, sizeof second, ":01%04X0000%02X\r\n", low,
