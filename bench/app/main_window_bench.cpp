@@ -14,6 +14,8 @@
 #include <QListView>
 #include <QTest>
 
+#include <malloc.h>
+
 namespace {
 
 KorvexApplication& App() {
@@ -40,11 +42,15 @@ struct ShownMainWindow {
 // One entry appended to a list already holding range(0) entries, laid out and painted.
 void BM_MessageLogAppend(benchmark::State& state) {
     ShownMainWindow w;
+    QCoreApplication::processEvents();
+    const size_t heapBefore = mallinfo2().uordblks;
     for (int64_t i = 0; i < state.range(0); ++i) {
         w.g.log.append("Read ERR2 = ");
         w.g.log.appendLine(std::to_string(i));
     }
     QCoreApplication::processEvents();
+    state.counters["heap_bytes_per_entry"] =
+        double(mallinfo2().uordblks - heapBefore) / double(state.range(0));
     for (auto _ : state) {
         w.g.log.append("Read ERR2 = ");
         w.g.log.appendLine("5");

@@ -1,4 +1,5 @@
 #include "app/globals.h"
+#include "app/message_list.h"
 #include "app/string_grid.h"
 #include "app/tform1.h"
 #include "tests/support/fake_dialogs.h"
@@ -33,9 +34,9 @@ struct MainWindow {
     }
     std::vector<std::string> log() {
         std::vector<std::string> out;
-        auto* list = get<QListWidget>("ListBox1");
+        auto* list = get<MessageList>("ListBox1");
         for (int i = 0; i < list->count(); ++i) {
-            out.push_back(list->item(i)->text().toStdString());
+            out.push_back(list->entry(i));
         }
         return out;
     }
@@ -78,7 +79,7 @@ TEST(TForm1, ButtonsHaveTheirNamesCaptionsPlacesAndDeveloperOnesAreHidden) {
     }
     EXPECT_FALSE(w.get<QCheckBox>("CheckBox1")->isVisible());
     EXPECT_FALSE(w.get<QListWidget>("ListBox2")->isVisible());
-    EXPECT_TRUE(w.get<QListWidget>("ListBox1")->isVisible());
+    EXPECT_TRUE(w.get<MessageList>("ListBox1")->isVisible());
     auto* autoBox = w.get<QCheckBox>("CheckBox2");
     EXPECT_EQ(autoBox->text().toStdString(), "Auto");
     EXPECT_TRUE(autoBox->isChecked());
