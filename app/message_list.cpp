@@ -85,6 +85,14 @@ void MessageList::resizeEvent(QResizeEvent* event) {
     fitColumn();
 }
 
+// Home and End go to the first and last entry, as in any list, not along the row.
+QModelIndex MessageList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if (action == MoveHome || action == MoveEnd) {
+        modifiers |= Qt::ControlModifier;
+    }
+    return QTableView::moveCursor(action, modifiers);
+}
+
 // The column fills the list and grows with the widest entry, plus the text margins.
 void MessageList::fitColumn() {
     const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);

@@ -44,6 +44,7 @@ class MessageList : public QTableView, public ListSink {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
   private:
     void fitColumn();

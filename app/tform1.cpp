@@ -221,7 +221,11 @@ void TForm1::toggleHeartbeat() {
 }
 
 void TForm1::setElapsedText(const std::string& text) {
-    ui_->Edit1->setText(FromBytes(text));
+    // The text changes once a second; setting it anew would repaint the field every tick.
+    const QString shown = FromBytes(text);
+    if (ui_->Edit1->text() != shown) {
+        ui_->Edit1->setText(shown);
+    }
 }
 
 void TForm1::setStartCaption(const std::string& caption) {

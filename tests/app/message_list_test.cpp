@@ -80,7 +80,7 @@ TEST(MessageList, ANewEntryRepaintsItsOwnRowOnly) {
     EXPECT_FALSE(region.intersects(second));
 }
 
-TEST(MessageList, ALongEntryScrollsSidewaysAndCopiesWhole) {
+TEST(MessageList, ALongEntryScrollsSidewaysEndGoesToTheLastEntryAndCopyTakesItWhole) {
     ShownList s;
     s.list.addEntry("short");
     QCoreApplication::processEvents();
@@ -95,6 +95,11 @@ TEST(MessageList, ALongEntryScrollsSidewaysAndCopiesWhole) {
     s.list.setCurrentIndex(s.list.model()->index(1, 0));
     QTest::keySequence(&s.list, QKeySequence::Copy);
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), wide);
+    QTest::keyClick(&s.list, Qt::Key_End);
+    QTest::keySequence(&s.list, QKeySequence::Copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "short again");
+    QTest::keyClick(&s.list, Qt::Key_Home);
+    EXPECT_EQ(s.list.currentIndex().row(), 0);
 }
 
 } // namespace
