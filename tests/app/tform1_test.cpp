@@ -1,10 +1,10 @@
 #include "app/globals.h"
-#include "app/message_list.h"
-#include "app/string_grid.h"
 #include "app/tform1.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/temp_dir.h"
+#include "ui/message_list.h"
+#include "ui/string_grid.h"
 
 #include <QAccessible>
 #include <QAction>

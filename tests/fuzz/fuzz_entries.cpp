@@ -1,9 +1,9 @@
 #include "tests/fuzz/fuzz_entries.h"
 
-#include "app/decimal_text.h"
-#include "app/my_err_log.h"
 #include "config/gfg_pars.h"
 #include "config/value_codec.h"
+#include "core/decimal_text.h"
+#include "core/my_err_log.h"
 #include "dyno/dino.h"
 #include "dyno/dino_editor.h"
 #include "firmware/firmware_image.h"

@@ -1,6 +1,6 @@
-#include "app/message_list.h"
+#include "ui/message_list.h"
 
-#include "app/qt_text.h"
+#include "ui/qt_text.h"
 
 #include <QHeaderView>
 #include <QScrollBar>

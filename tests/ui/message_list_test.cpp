@@ -1,5 +1,5 @@
-#include "app/message_list.h"
 #include "tests/support/qt_test_app.h"
+#include "ui/message_list.h"
 
 #include <QClipboard>
 #include <QPaintEvent>
