@@ -53,8 +53,13 @@ struct PaintedRegion : QObject {
         return false;
     }
     QRegion take() {
-        QTest::qWait(20); // layouts and repaints wait on zero-time timers
-        return std::exchange(region, QRegion());
+        // Layouts and repaints wait on zero-time timers: wait until a pause brings none.
+        QRegion all;
+        do {
+            all += std::exchange(region, QRegion());
+            QTest::qWait(20);
+        } while (!region.isEmpty());
+        return all;
     }
 };
 
