@@ -27,9 +27,10 @@ function(korvex_library name)
     korvex_warnings(${name})
 endfunction()
 
-# A GoogleTest program registered with ctest under a label (unit, link, window, e2e).
+# A GoogleTest program registered with ctest under a label (unit, link, window, usb, e2e);
+# WRAPPER is a program that starts it (umockdev's preload for the usb ones).
 function(korvex_test name)
-    cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "LABEL;TIMEOUT;WRAPPER" "SOURCES;DEPS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} korvex_test_support GTest::gtest GTest::gtest_main)
     korvex_warnings(${name})
@@ -39,7 +40,7 @@ function(korvex_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
-    add_test(NAME ${name} COMMAND ${name})
+    add_test(NAME ${name} COMMAND ${ARG_WRAPPER} $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
