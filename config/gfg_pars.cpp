@@ -2,13 +2,14 @@
 
 #include "app/file_replace.h"
 #include "config/value_codec.h"
+#include "core/file_system.h"
 #include "link/device_commands.h"
 
 #include <algorithm>
 #include <cstdio>
 
 bool GfgPars::ReadFile(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenFile(PathFromText(path), "rb");
     if (f == nullptr) {
         return false;
     }

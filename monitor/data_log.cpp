@@ -1,5 +1,6 @@
 #include "monitor/data_log.h"
 
+#include "core/file_system.h"
 #include "link/device_commands.h"
 #include "monitor/live_params.h"
 
@@ -51,10 +52,7 @@ std::string HeaderText() {
 } // namespace
 
 std::tm LocalTimeNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
+    return LocalTime(std::time(nullptr));
 }
 
 DataLog::DataLog(MyErrLog& log, Dino& dino) : DataLog(log, dino, LocalTimeNow, std::string()) {}
@@ -103,7 +101,7 @@ bool DataLog::open() {
             path_.append("_").append(std::to_string(suffix));
         }
         path_.append(".txt");
-        file_ = std::fopen(path_.c_str(), "wx");
+        file_ = CreateNewFile(PathFromText(path_), true);
         if (file_ == nullptr && errno != EEXIST) {
             break;
         }
