@@ -63,7 +63,9 @@ void TForm1::connectHandlers() {
     connect(u.Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
     connect(u.Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
     connect(u.BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
-    connect(u.CheckBox2, &QCheckBox::clicked, this, &TForm1::CheckBox2Click);
+    // Any change of the box (mouse, keyboard, an assistive tool's toggle) must reach the
+    // flag, not only a click.
+    connect(u.CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
     connect(u.ComboBox1, &QComboBox::currentTextChanged, this, &TForm1::ComboBox1Change);
     connect(u.Action1, &QAction::triggered, this, &TForm1::Action1Execute);
     connect(u.Action2, &QAction::triggered, this, &TForm1::Action2Execute);

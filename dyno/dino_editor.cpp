@@ -171,8 +171,11 @@ std::string DinoEditor::ValueText(float value, char decimalSeparator) {
 
 std::optional<double> DinoEditor::ParseNumber(const std::string& text, char decimalSeparator) {
     const std::optional<double> value = ParseDecimal(text, decimalSeparator);
-    // A coefficient is a float: what does not fit one is no usable number.
-    if (!value || !(std::fabs(*value) <= FLT_MAX)) {
+    // A coefficient is a float: what does not fit one is no usable number. The limit is
+    // where rounding to float overflows, not FLT_MAX itself: the 15-digit text of
+    // +-FLT_MAX lies just above it and must be accepted back.
+    constexpr double kFloatOverflow = 0x1.ffffffp127;
+    if (!value || !(std::fabs(*value) < kFloatOverflow)) {
         return std::nullopt;
     }
     return value;

@@ -3,6 +3,7 @@
 #include "core/file_system.h"
 #include "link/device_commands.h"
 #include "monitor/live_params.h"
+#include "monitor/log_layout.h"
 
 #include <cerrno>
 #include <charconv>
@@ -24,7 +25,7 @@ class RecordText {
     template <typename T> void field(T value) {
         size_ =
             static_cast<size_t>(std::to_chars(text_ + size_, text_ + kCapacity, value).ptr - text_);
-        add('\t');
+        add(kLogFieldEnd);
     }
     const char* data() const { return text_; }
     size_t size() const { return size_; }
@@ -35,19 +36,6 @@ class RecordText {
     char text_[kCapacity];
     size_t size_ = 0;
 };
-
-std::string HeaderText() {
-    std::string header = "time\t";
-    for (const par_info& par : kWordPars) {
-        header += std::string(par.name) + '\t';
-    }
-    header += std::string(kDinoTotalName) + '\t' + kDinoAeroName + '\t';
-    for (const par_info& par : kBytePars) {
-        header += std::string(par.name) + '\t';
-    }
-    header += std::string(kBrakeSwName) + '\t' + kHandBrakeSwName + '\t';
-    return header;
-}
 
 } // namespace
 
@@ -110,7 +98,7 @@ bool DataLog::open() {
         log_.appendLine("Can't create log file");
         return false;
     }
-    const std::string header = HeaderText();
+    const std::string header = LogHeaderText();
     write(header.data(), header.size());
     return true;
 }
@@ -133,8 +121,8 @@ void DataLog::LogWordFrame(const uint8_t* frame, uint32_t tickCount) {
     constexpr size_t kSpeedWord = 1;
     constexpr size_t kDriveWord = 7;
     RecordText record;
-    record.add('\n');
-    record.field(tickCount / 4);
+    record.add(kLogLineStart);
+    record.field(tickCount / kTicksPerLogTime);
     for (size_t i = 0; i < kWordParCount; ++i) {
         const uint16_t word = FrameWord(frame, i);
         if (kWordPars[i].is_signed) {

@@ -5,6 +5,7 @@
 #include "tests/support/qt_test_app.h"
 #include "tests/support/temp_dir.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -185,7 +186,19 @@ TEST(TForm1, CloseDeviceActionAndAutoBoxGoThroughTheirHandlers) {
     MainWindow w;
     w.get<QAction>("Action2")->trigger();
     EXPECT_EQ(w.log().back(), "Close Com OK");
-    w.get<QCheckBox>("CheckBox2")->click();
+    auto* box = w.get<QCheckBox>("CheckBox2");
+    box->click();
+    EXPECT_FALSE(w.form.autoFlag());
+    // An assistive tool toggles the box without a click; the flag must still follow.
+    QAccessibleInterface* a11y = QAccessible::queryAccessibleInterface(box);
+    ASSERT_NE(a11y, nullptr);
+    ASSERT_NE(a11y->actionInterface(), nullptr);
+    a11y->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_TRUE(w.form.autoFlag());
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Space);
+    EXPECT_EQ(w.form.autoFlag(), box->isChecked());
     EXPECT_FALSE(w.form.autoFlag());
 }
 

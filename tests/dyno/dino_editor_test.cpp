@@ -123,6 +123,21 @@ TEST(DinoParseNumberTest, AcceptsDecimalsWithTheRegionalSeparatorOnly) {
     }
 }
 
+TEST(DinoParseNumberTest, EveryShownFiniteValueReadsBackAsTheSameFloat) {
+    using L = std::numeric_limits<float>;
+    for (const float f : {0.0f, -0.0f, L::denorm_min(), -L::denorm_min(), 1e-40f, L::min(),
+                          L::max(), -L::max(), L::lowest(), -1.5f, 1.2345678e17f}) {
+        for (const char separator : {'.', ','}) {
+            const std::string text = DinoEditor::ValueText(f, separator);
+            const std::optional<double> back = DinoEditor::ParseNumber(text, separator);
+            ASSERT_TRUE(back) << text;
+            EXPECT_EQ(float(*back), f) << text;
+        }
+    }
+    // Just past where rounding to a float overflows is no coefficient.
+    EXPECT_FALSE(DinoEditor::ParseNumber("3.4028236E38", '.'));
+}
+
 TEST_F(DinoEditorTest, EachKeystrokeLogsAndOnlyTheFirstFiveCharactersCommit) {
     type(7, "1450,5");
     EXPECT_EQ(list.entries, std::vector<std::string>(6, "edit row=7"));

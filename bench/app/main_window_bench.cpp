@@ -1,0 +1,108 @@
+// The main window's two recurring costs in a long session, with the real widgets on
+// the offscreen platform: a new message log entry, and the tick that decodes a live
+// frame into the grid, each including the repaint it causes.
+#include "app/globals.h"
+#include "app/korvex_application.h"
+#include "app/tform1.h"
+#include "link/device_commands.h"
+#include "monitor/live_params.h"
+#include "tests/support/fake_dialogs.h"
+#include "tests/support/fake_serial.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QListView>
+#include <QTest>
+
+namespace {
+
+KorvexApplication& App() {
+    static int argc = 1;
+    static char name[] = "korvex";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static KorvexApplication app(argc, argv);
+    return app;
+}
+
+struct ShownMainWindow {
+    KorvexApplication& app = App();
+    FakeSerial::Shared serial;
+    Globals g{std::make_unique<FakeSerial>(serial)};
+    FakeDialogs dialogs;
+    TForm1 form{g, dialogs};
+    bool shown = [this] {
+        form.show();
+        return QTest::qWaitForWindowExposed(&form);
+    }();
+};
+
+// One entry appended to a list already holding range(0) entries, laid out and painted.
+void BM_MessageLogAppend(benchmark::State& state) {
+    ShownMainWindow w;
+    for (int64_t i = 0; i < state.range(0); ++i) {
+        w.g.log.append("Read ERR2 = ");
+        w.g.log.appendLine(std::to_string(i));
+    }
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        w.g.log.append("Read ERR2 = ");
+        w.g.log.appendLine("5");
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_MessageLogAppend)
+    ->Arg(10)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
+
+// Live frames whose every value moves from one frame to the next, the worst case for
+// the grid.
+std::vector<uint8_t> MovingAnswer(uint8_t command) {
+    static uint8_t phase = 0;
+    if (command == Cmd::Connect) {
+        return {kConnectReady};
+    }
+    ++phase;
+    std::vector<uint8_t> frame(kFrameSize);
+    for (size_t i = 0; i < frame.size(); ++i) {
+        frame[i] = static_cast<uint8_t>(i * 37 + phase);
+    }
+    return frame;
+}
+
+// The tick that reads a frame and decodes it into the real grid, plus the repaint of
+// what it changed; the send tick before it is kept out of the measurement.
+void BM_FrameReadTickWithRepaint(benchmark::State& state) {
+    ShownMainWindow w;
+    FakeSerial::Shared& serial = w.serial;
+    serial.autoAnswer = true;
+    serial.responder = MovingAnswer;
+    w.g.port.open(7);
+    PollCycle& cycle = w.form.pollCycle();
+    cycle.Button5Click();
+    w.form.Timer1Timer();
+    w.form.Timer1Timer();
+    // Posted events only: the window's own timer must not tick in between.
+    QCoreApplication::sendPostedEvents();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.form.Timer1Timer(); // send
+        QCoreApplication::sendPostedEvents();
+        serial.calls.clear();
+        serial.written.clear();
+        state.ResumeTiming();
+        w.form.Timer1Timer(); // read and decode
+        QCoreApplication::sendPostedEvents();
+    }
+    if (!w.shown || cycle.state() != PollCycle::State::Polling) {
+        state.SkipWithError("the cycle did not poll in a shown window");
+    }
+}
+BENCHMARK(BM_FrameReadTickWithRepaint)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+} // namespace
+
+BENCHMARK_MAIN();

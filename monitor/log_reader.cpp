@@ -1,0 +1,215 @@
+#include "monitor/log_reader.h"
+
+#include "monitor/log_layout.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+namespace {
+
+constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
+// Line numbers listed per kind of problem before the rest is only counted.
+constexpr size_t kListedLines = 8;
+
+// The tab-ended fields of one line, and what trails the last tab (empty unless cut).
+struct Fields {
+    std::vector<std::string_view> complete;
+    std::string_view rest;
+};
+
+void SplitFields(std::string_view line, Fields& out) {
+    out.complete.clear();
+    size_t start = 0;
+    for (size_t tab = line.find(kLogFieldEnd); tab != std::string_view::npos;
+         tab = line.find(kLogFieldEnd, start)) {
+        out.complete.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    out.rest = line.substr(start);
+}
+
+bool ParseNumber(std::string_view field, long long& value) {
+    const char* end = field.data() + field.size();
+    const auto result = std::from_chars(field.data(), end, value);
+    return result.ec == std::errc() && result.ptr == end && !field.empty();
+}
+
+class Parser {
+  public:
+    explicit Parser(LogData& data) : data_(data) {
+        const auto& columns = LogColumnNames();
+        data_.names.assign(columns.begin() + 1, columns.end());
+        data_.channels.resize(data_.names.size());
+    }
+
+    void reserve(size_t records) {
+        data_.seconds.reserve(records);
+        for (auto& channel : data_.channels) {
+            channel.reserve(records);
+        }
+    }
+
+    bool header(std::string_view line) {
+        SplitFields(line, fields_);
+        const auto& columns = LogColumnNames();
+        if (fields_.complete.size() < columns.size()) {
+            return false;
+        }
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (fields_.complete[i] != columns[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void record(std::string_view line, size_t number, bool last) {
+        SplitFields(line, fields_);
+        const auto& f = fields_.complete;
+        if (last && f.empty() && fields_.rest.empty()) {
+            return; // a line break at the very end, as an editor leaves it
+        }
+        const bool cut = !fields_.rest.empty();
+        long long time = 0;
+        if (f.size() < kLogWordRecordFields || !ParseNumber(f[0], time) || time < 0) {
+            report(number, cut ? LogProblem::Kind::CutOff
+                               : (f.size() < kLogWordRecordFields ? LogProblem::Kind::TooFewFields
+                                                                  : LogProblem::Kind::NotANumber));
+            return;
+        }
+        data_.seconds.push_back(static_cast<double>(time) * kLogTimeSeconds);
+        bool unreadable = false;
+        for (size_t c = 1; c < kLogColumnCount; ++c) {
+            data_.channels[c - 1].push_back(value(c, unreadable));
+        }
+        // A word record alone is what the writer leaves when a byte frame failed.
+        const bool partial = f.size() != kLogWordRecordFields && f.size() < kLogColumnCount;
+        if (cut) {
+            report(number, LogProblem::Kind::CutOff);
+        } else if (unreadable) {
+            report(number, LogProblem::Kind::NotANumber);
+        } else if (partial) {
+            report(number, LogProblem::Kind::TooFewFields);
+        }
+    }
+
+  private:
+    float value(size_t column, bool& unreadable) const {
+        if (column >= fields_.complete.size()) {
+            return kMissing;
+        }
+        long long v = 0;
+        if (!ParseNumber(fields_.complete[column], v)) {
+            unreadable = true;
+            return kMissing;
+        }
+        return static_cast<float>(v);
+    }
+
+    void report(size_t line, LogProblem::Kind kind) { data_.problems.push_back({line, kind}); }
+
+    LogData& data_;
+    Fields fields_;
+};
+
+const char* KindText(LogProblem::Kind kind) {
+    switch (kind) {
+    case LogProblem::Kind::TooFewFields:
+        return "too few fields";
+    case LogProblem::Kind::NotANumber:
+        return "text in a number field";
+    case LogProblem::Kind::CutOff:
+        return "cut off";
+    }
+    return "";
+}
+
+} // namespace
+
+LogData ParseDataLog(std::string_view text) {
+    LogData data;
+    if (text.empty()) {
+        data.failure = "The file is empty.";
+        return data;
+    }
+    Parser parser(data);
+    size_t end = text.find(kLogLineStart);
+    auto lineAt = [&text](size_t start, size_t stop) {
+        std::string_view line = text.substr(start, stop - start);
+        // A log copied through a Windows machine ends its lines with CR LF.
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        return line;
+    };
+    if (!parser.header(lineAt(0, std::min(end, text.size())))) {
+        data.failure = "This is not a KORVEX data log: its first line is not the log header.";
+        return data;
+    }
+    // A record line is about 110 bytes.
+    parser.reserve(text.size() / 100 + 1);
+    size_t number = 1;
+    while (end != std::string_view::npos) {
+        const size_t start = end + 1;
+        end = text.find(kLogLineStart, start);
+        ++number;
+        parser.record(lineAt(start, std::min(end, text.size())), number,
+                      end == std::string_view::npos);
+    }
+    if (data.records() == 0 && data.problems.empty()) {
+        data.failure = "The log holds no records yet.";
+    }
+    return data;
+}
+
+LogData ReadDataLog(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        LogData data;
+        data.failure = "Can't open " + path + ": " + std::strerror(errno);
+        return data;
+    }
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        LogData data;
+        data.failure = "Can't read " + path;
+        return data;
+    }
+    return ParseDataLog(text);
+}
+
+std::string LogData::problemText() const {
+    if (problems.empty()) {
+        return {};
+    }
+    std::string text = "Not everything could be read; skipped: ";
+    bool firstKind = true;
+    for (auto kind :
+         {LogProblem::Kind::TooFewFields, LogProblem::Kind::NotANumber, LogProblem::Kind::CutOff}) {
+        std::string lines;
+        size_t count = 0;
+        for (const LogProblem& p : problems) {
+            if (p.kind != kind) {
+                continue;
+            }
+            if (++count <= kListedLines) {
+                lines += (count > 1 ? ", " : "") + std::to_string(p.line);
+            }
+        }
+        if (count == 0) {
+            continue;
+        }
+        if (count > kListedLines) {
+            lines += " and " + std::to_string(count - kListedLines) + " more";
+        }
+        text += std::string(firstKind ? "" : "; ") + (count > 1 ? "lines " : "line ") + lines +
+                " (" + KindText(kind) + ")";
+        firstKind = false;
+    }
+    return text + ".";
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What could not be read from a data log, by line number (the header is line 1).
+struct LogProblem {
+    enum class Kind { TooFewFields, NotANumber, CutOff };
+    size_t line;
+    Kind kind;
+};
+
+// A data log as columns of numbers. Channel c is column c + 1 of the file (the
+// columns after "time"); a field that was missing or unreadable is NaN, so a chart
+// shows a gap there rather than a made-up value.
+struct LogData {
+    std::vector<std::string> names;
+    std::vector<double> seconds;
+    std::vector<std::vector<float>> channels;
+    std::vector<LogProblem> problems;
+    // Set when nothing could be read at all; `problems` is then empty.
+    std::string failure;
+
+    size_t records() const { return seconds.size(); }
+    // "" when everything was read; otherwise one text naming what was skipped.
+    std::string problemText() const;
+};
+
+// Reads as much as is there, also from a log that is still being written.
+LogData ReadDataLog(const std::string& path);
+LogData ParseDataLog(std::string_view text);

@@ -1,0 +1,146 @@
+#include "monitor/log_reader.h"
+
+#include "monitor/log_layout.h"
+#include "tests/monitor/recorded_log.h"
+#include "tests/monitor/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+namespace {
+
+size_t Channel(const LogData& data, const std::string& name) {
+    for (size_t c = 0; c < data.names.size(); ++c) {
+        if (data.names[c] == name) {
+            return c;
+        }
+    }
+    ADD_FAILURE() << "no channel " << name;
+    return 0;
+}
+
+float Value(const LogData& data, const std::string& name, size_t record) {
+    return data.channels[Channel(data, name)][record];
+}
+
+void Overwrite(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+class LogReaderTest : public ::testing::Test {
+  protected:
+    TempFolder folder;
+};
+
+TEST_F(LogReaderTest, ReadsEveryRecordOfTheWritersLogByHeaderName) {
+    RecordedLog log(folder.path());
+    log.add(400, 100, 1000, 200);
+    log.add(404, 120, 0, 10);
+    log.addWords(408, 150, 3000); // the byte frame of this pair never arrived
+    log.add(412, 0, 0);
+    const LogData data = ReadDataLog(log.close());
+
+    ASSERT_EQ(data.failure, "");
+    EXPECT_EQ(data.problemText(), "");
+    const auto& columns = LogColumnNames();
+    EXPECT_EQ(data.names, std::vector<std::string>(columns.begin() + 1, columns.end()));
+    ASSERT_EQ(data.records(), 4u);
+    EXPECT_DOUBLE_EQ(data.seconds[0], 10.0);
+    EXPECT_DOUBLE_EQ(data.seconds[3], 10.3);
+    EXPECT_EQ(Value(data, "speed_kmh", 1), 120);
+    EXPECT_EQ(Value(data, "steering2b", 0), -1);
+    EXPECT_EQ(Value(data, "dino_total", 0), 118);
+    EXPECT_EQ(Value(data, "dino_aero", 2), 44);
+    EXPECT_EQ(Value(data, "cdiff_mode", 0), 200);
+    EXPECT_EQ(Value(data, "can_brake", 1), 32);
+    EXPECT_EQ(Value(data, "h_brake_sw", 0), 1);
+    EXPECT_EQ(Value(data, "brake_sw", 0), 0);
+    EXPECT_TRUE(std::isnan(Value(data, "cdiff_mode", 2)));
+    EXPECT_TRUE(std::isnan(Value(data, "h_brake_sw", 2)));
+    EXPECT_EQ(Value(data, "speed_kmh", 3), 0);
+}
+
+TEST_F(LogReaderTest, DamagedLinesAreSkippedAndNamedInOneMessage) {
+    RecordedLog log(folder.path());
+    for (uint32_t i = 0; i < 6; ++i) {
+        log.add(4 * i, static_cast<uint16_t>(50 + i), 0);
+    }
+    const std::string path = log.close();
+    std::string text = ReadWholeFile(path);
+    auto lineStart = [&text](int line) {
+        size_t at = 0;
+        for (int n = 1; n < line; ++n) {
+            at = text.find('\n', at) + 1;
+        }
+        return at;
+    };
+    text.replace(lineStart(3) + 2, 1, "x"); // line 3: text in the d_cdiff field
+    text.erase(lineStart(4), lineStart(5) - lineStart(4) - 1);
+    text.insert(lineStart(4), "7\t1\t2\t"); // line 4: too few fields
+    text.resize(text.size() - 3);           // line 7: cut in its last but one field
+    Overwrite(path, text);
+
+    const LogData data = ReadDataLog(path);
+    ASSERT_EQ(data.failure, "");
+    ASSERT_EQ(data.records(), 5u);
+    EXPECT_EQ(Value(data, "speed_kmh", 0), 50);
+    EXPECT_TRUE(std::isnan(Value(data, "d_cdiff", 1)));
+    EXPECT_EQ(Value(data, "speed_kmh", 1), 51);
+    EXPECT_EQ(Value(data, "speed_kmh", 3), 54);
+    EXPECT_EQ(Value(data, "speed_kmh", 4), 55);
+    EXPECT_EQ(Value(data, "can_brake", 4), 22);
+    EXPECT_TRUE(std::isnan(Value(data, "brake_sw", 4)));
+    EXPECT_EQ(data.problemText(),
+              "Not everything could be read; skipped: line 4 (too few fields); line 3 (text in a "
+              "number field); line 7 (cut off).");
+}
+
+TEST_F(LogReaderTest, ALogStillBeingWrittenGivesItsFinishedRecords) {
+    RecordedLog log(folder.path());
+    uint32_t written = 0;
+    // Enough for the stream to hand several buffers to the file while it stays open.
+    for (; written < 400; ++written) {
+        log.add(4 * written, static_cast<uint16_t>(written % 200), 0);
+    }
+    const LogData data = ReadDataLog(log.path());
+    ASSERT_EQ(data.failure, "");
+    EXPECT_GT(data.records(), 100u);
+    EXPECT_LE(data.records(), written);
+    for (const LogProblem& p : data.problems) {
+        EXPECT_EQ(p.line, data.records() + 1);
+        EXPECT_EQ(p.kind, LogProblem::Kind::CutOff);
+    }
+    EXPECT_EQ(Value(data, "speed_kmh", 99), 99);
+}
+
+TEST_F(LogReaderTest, FilesThatAreNoLogSayWhy) {
+    EXPECT_EQ(ParseDataLog("").failure, "The file is empty.");
+    EXPECT_EQ(ParseDataLog("a\tb\tc\t\n1\t2\t3\t").failure,
+              "This is not a KORVEX data log: its first line is not the log header.");
+    EXPECT_EQ(ParseDataLog(LogHeaderText()).failure, "The log holds no records yet.");
+    EXPECT_EQ(ReadDataLog(folder.path() + "/none.txt").failure,
+              "Can't open " + folder.path() + "/none.txt: No such file or directory");
+    // Only the header's first 40 names are a fixed part of the file.
+    EXPECT_EQ(ParseDataLog(LogHeaderText().substr(1)).failure.substr(0, 20),
+              "This is not a KORVEX");
+}
+
+TEST_F(LogReaderTest, LinesEndedWithCarriageReturnsRead) {
+    RecordedLog log(folder.path());
+    log.add(40, 77, 0);
+    log.add(44, 78, 0);
+    std::string text = ReadWholeFile(log.close());
+    std::string crlf;
+    for (char c : text) {
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    const LogData data = ParseDataLog(crlf + "\r\n");
+    EXPECT_EQ(data.problemText(), "");
+    ASSERT_EQ(data.records(), 2u);
+    EXPECT_EQ(Value(data, "speed_kmh", 1), 78);
+    EXPECT_EQ(Value(data, "h_brake_sw", 1), 1);
+}
+
+} // namespace

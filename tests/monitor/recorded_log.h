@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/my_err_log.h"
+#include "dyno/dino.h"
+#include "monitor/data_log.h"
+#include "monitor/live_params.h"
+
+#include <string>
+
+// A data log written by the real DataLog into `folder`, one frame pair at a time.
+class RecordedLog {
+  public:
+    explicit RecordedLog(const std::string& folder)
+        : log_(
+              errors_, dino_, [] { return std::tm{}; }, folder) {
+        log_.ToggleDataLog(true);
+    }
+    // Word frame with the given speed and drive (every other word its index, steering2b
+    // -1), then a byte frame whose byte j holds `bytes` + j.
+    void add(uint32_t tick, uint16_t speed, uint16_t drive, uint8_t bytes = 0) {
+        addWords(tick, speed, drive);
+        LiveFrame frame{};
+        for (size_t j = 0; j < kByteParCount; ++j) {
+            frame[j] = static_cast<uint8_t>(bytes + j);
+        }
+        frame[kSwitchByteIndex] = 0x02;
+        log_.LogByteFrame(frame.data());
+    }
+    void addWords(uint32_t tick, uint16_t speed, uint16_t drive) {
+        LiveFrame frame{};
+        for (size_t i = 0; i < kWordParCount; ++i) {
+            frame[2 * i] = static_cast<uint8_t>(i);
+        }
+        frame[2] = speed & 0xFF;
+        frame[3] = speed >> 8;
+        frame[14] = drive & 0xFF;
+        frame[15] = drive >> 8;
+        frame[20] = frame[21] = 0xFF;
+        log_.LogWordFrame(frame.data(), tick);
+    }
+    // Closes the file; returns its path.
+    std::string close() {
+        if (log_.logging()) {
+            log_.ToggleDataLog(true);
+        }
+        return log_.path();
+    }
+    const std::string& path() const { return log_.path(); }
+    Dino& dino() { return dino_; }
+
+  private:
+    MyErrLog errors_;
+    Dino dino_;
+    DataLog log_;
+};
