@@ -13,8 +13,9 @@ function(korvex_library name)
 endfunction()
 
 # A GoogleTest program registered with ctest under a label (unit, link, window, e2e).
+# RUNNER: a command that runs the program, given its path as the last argument.
 function(korvex_test name)
-    cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;DEPS;RUNNER" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} korvex_test_support GTest::gtest GTest::gtest_main)
     korvex_warnings(${name})
@@ -24,7 +25,11 @@ function(korvex_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
-    add_test(NAME ${name} COMMAND ${name})
+    if(ARG_RUNNER)
+        add_test(NAME ${name} COMMAND ${ARG_RUNNER} $<TARGET_FILE:${name}>)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
     set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
