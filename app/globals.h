@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/my_err_log.h"
 #include "config/gfg_pars.h"
+#include "core/my_err_log.h"
 #include "dyno/dino.h"
 #include "firmware/firmware_state.h"
 #include "link/buff.h"

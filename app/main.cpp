@@ -1,10 +1,10 @@
 #include "app/globals.h"
-#include "app/korvex_application.h"
-#include "app/qt_dialogs.h"
 #include "app/tform1.h"
 #include "config/tform2.h"
 #include "dyno/tform3.h"
 #include "firmware/tform4.h"
+#include "ui/korvex_application.h"
+#include "ui/qt_dialogs.h"
 
 #include <QException>
 

@@ -1,12 +1,12 @@
 #include "app/tform1.h"
 
 #include "app/about_box.h"
-#include "app/dialogs.h"
 #include "app/globals.h"
-#include "app/qt_text.h"
+#include "core/dialogs.h"
 #include "link/device_commands.h"
 #include "link/port_selection.h"
 #include "monitor/live_params.h"
+#include "ui/qt_text.h"
 
 #include "ui_tform1.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/qt_list_sink.h"
 #include "firmware/library_loader.h"
 #include "firmware/update_workflow.h"
 #include "monitor/data_log.h"
 #include "monitor/poll_cycle.h"
+#include "ui/qt_list_sink.h"
 
 #include <QMainWindow>
 #include <QTimer>

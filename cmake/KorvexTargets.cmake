@@ -3,11 +3,26 @@ function(korvex_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
 endfunction()
 
-# A toolkit-free library of one subsystem.
+# Rooms are floors: a target sees its own room and the rooms of the targets it links,
+# nothing else, so an include that runs back up the floors fails to compile. Each room
+# is offered through a folder of its own in the build tree that holds one link to the
+# room's sources; includes keep naming the room ("link/comm_device.h").
+function(korvex_room_includes target)
+    file(RELATIVE_PATH room ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    string(REGEX REPLACE "/.*" "" room "${room}")
+    set(dir ${PROJECT_BINARY_DIR}/rooms/${room})
+    if(NOT EXISTS ${dir}/${room})
+        file(MAKE_DIRECTORY ${dir})
+        file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${room} ${dir}/${room} SYMBOLIC)
+    endif()
+    target_include_directories(${target} PUBLIC ${dir})
+endfunction()
+
+# A toolkit-free library of one room.
 function(korvex_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    korvex_room_includes(${name})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     korvex_warnings(${name})
 endfunction()
@@ -40,7 +55,7 @@ function(korvex_gui_library name)
     add_library(${name} STATIC ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES AUTOMOC ON AUTOUIC ON
         AUTOUIC_SEARCH_PATHS ${PROJECT_SOURCE_DIR}/resources/forms)
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    korvex_room_includes(${name})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS} Qt6::Widgets)
     korvex_warnings(${name})
 endfunction()

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/dialogs.h"
-#include "app/list_sink.h"
 #include "config/catalogue.h"
+#include "core/dialogs.h"
+#include "core/list_sink.h"
 
 #include <string>
 

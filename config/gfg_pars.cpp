@@ -1,7 +1,7 @@
 #include "config/gfg_pars.h"
 
-#include "app/file_replace.h"
 #include "config/value_codec.h"
+#include "core/file_replace.h"
 #include "core/file_system.h"
 #include "link/device_commands.h"
 

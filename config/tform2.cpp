@@ -1,6 +1,6 @@
 #include "config/tform2.h"
 
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 #include "ui_tform2.h"
 
 #include <QLocale>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/dialogs.h"
-#include "app/qt_list_sink.h"
 #include "config/catalogue.h"
 #include "config/config_editor.h"
 #include "config/gfg_pars.h"
+#include "core/dialogs.h"
 #include "link/comm_device.h"
+#include "ui/qt_list_sink.h"
 
-#include "app/qt_text.h"
+#include "ui/qt_text.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/decimal_text.h"
+#include "core/decimal_text.h"
 
-#include "app/dialogs.h"
 #include "config/catalogue.h"
+#include "core/dialogs.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "dyno/dino.h"
 
-#include "app/file_replace.h"
+#include "core/file_replace.h"
 #include "core/file_system.h"
 
 #include <bit>

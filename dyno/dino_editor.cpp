@@ -1,6 +1,6 @@
 #include "dyno/dino_editor.h"
 
-#include "app/decimal_text.h"
+#include "core/decimal_text.h"
 
 #include <cfloat>
 #include <charconv>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/dialogs.h"
-#include "app/list_sink.h"
+#include "core/dialogs.h"
+#include "core/list_sink.h"
 #include "dyno/dino.h"
 
 #include <optional>

@@ -1,6 +1,6 @@
 #include "dyno/tform3.h"
 
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 
 #include "ui_tform3.h"
 

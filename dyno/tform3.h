@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/qt_list_sink.h"
 #include "dyno/dino_editor.h"
+#include "ui/qt_list_sink.h"
 
-#include "app/qt_text.h"
+#include "ui/qt_text.h"
 
 #include <QDialog>
 

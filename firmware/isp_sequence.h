@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/dialogs.h"
+#include "core/dialogs.h"
 #include "firmware/isp_api.h"
 #include "firmware/library_loader.h"
 #include "link/buff.h"

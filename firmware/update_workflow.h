@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/dialogs.h"
-#include "app/my_err_log.h"
+#include "core/dialogs.h"
+#include "core/my_err_log.h"
 #include "firmware/firmware_state.h"
 #include "firmware/library_loader.h"
 #include "link/buff.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/list_sink.h"
-#include "app/my_err_log.h"
+#include "core/list_sink.h"
+#include "core/my_err_log.h"
 #include "link/comm_device.h"
 #include "link/dcb.h"
 

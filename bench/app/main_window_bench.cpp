@@ -2,12 +2,12 @@
 // the offscreen platform: a new message log entry, and the tick that decodes a live
 // frame into the grid, each including the repaint it causes.
 #include "app/globals.h"
-#include "app/korvex_application.h"
 #include "app/tform1.h"
 #include "link/device_commands.h"
 #include "monitor/live_params.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/fake_serial.h"
+#include "ui/korvex_application.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 // Time from start to the main window shown: the application object, the global
 // objects and the main window with its creation handler, offscreen.
 #include "app/globals.h"
-#include "app/korvex_application.h"
 #include "app/tform1.h"
 #include "tests/support/fake_dialogs.h"
+#include "ui/korvex_application.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
-#include "app/my_err_log.h"
 #include "bench/monitor/bench_grid_view.h"
+#include "core/my_err_log.h"
 #include "dyno/dino.h"
 #include "monitor/data_log.h"
 #include "monitor/live_params.h"

@@ -1,9 +1,9 @@
 #include "app/globals.h"
-#include "app/string_grid.h"
 #include "app/tform1.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/temp_dir.h"
+#include "ui/string_grid.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "config/tform2.h"
 
-#include "app/string_grid.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/fake_serial.h"
+#include "ui/string_grid.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "app/decimal_text.h"
+#include "core/decimal_text.h"
 #include "dyno/dino_editor.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/file_size_limit.h"

@@ -1,10 +1,10 @@
 #include "dyno/tform3.h"
 
-#include "app/string_grid.h"
 #include "dyno/dino.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/qt_test_app.h"
+#include "ui/string_grid.h"
 
 #include "ui_tform3.h"
 

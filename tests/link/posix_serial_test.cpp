@@ -1,6 +1,6 @@
 // The real termios backend against the simulator on a pseudo-terminal.
 #include "link/device_commands.h"
-#include "link/posix_serial.h"
+#include "link/posix/posix_serial.h"
 #include "sim/controller_sim.h"
 #include "tests/link/temp_home.h"
 

@@ -1,6 +1,6 @@
 #include "monitor/poll_cycle.h"
 
-#include "app/my_err_log.h"
+#include "core/my_err_log.h"
 #include "dyno/dino.h"
 #include "monitor/data_log.h"
 #include "monitor/live_params.h"

@@ -1,6 +1,6 @@
-#include "app/string_grid.h"
+#include "ui/string_grid.h"
 
-#include "app/qt_text.h"
+#include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QHeaderView>

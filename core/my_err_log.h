@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/list_sink.h"
+#include "core/list_sink.h"
 
 #include <string>
 #include <string_view>

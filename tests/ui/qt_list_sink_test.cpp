@@ -1,5 +1,5 @@
-#include "app/qt_list_sink.h"
 #include "tests/support/qt_test_app.h"
+#include "ui/qt_list_sink.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "link/posix_serial.h"
+#include "link/posix/posix_serial.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "app/qt_dialogs.h"
+#include "ui/qt_dialogs.h"
 
-#include "app/qt_text.h"
+#include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QFileDialog>

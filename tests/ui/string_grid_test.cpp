@@ -1,5 +1,5 @@
-#include "app/string_grid.h"
 #include "tests/support/qt_test_app.h"
+#include "ui/string_grid.h"
 
 #include <QApplication>
 #include <QLineEdit>

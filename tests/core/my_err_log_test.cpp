@@ -1,4 +1,4 @@
-#include "app/my_err_log.h"
+#include "core/my_err_log.h"
 #include "tests/support/recording_list.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/korvex_application.h"
+#include "ui/korvex_application.h"
 
 #include <QEventLoop>
 #include <QException>

@@ -1,4 +1,4 @@
-#include "app/file_replace.h"
+#include "core/file_replace.h"
 #include "tests/support/platform.h"
 #include "tests/support/temp_dir.h"
 

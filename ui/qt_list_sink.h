@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/list_sink.h"
-#include "app/qt_text.h"
+#include "core/list_sink.h"
+#include "ui/qt_text.h"
 
 #include <QListWidget>
 #include <QScrollBar>

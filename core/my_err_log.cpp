@@ -1,4 +1,4 @@
-#include "app/my_err_log.h"
+#include "core/my_err_log.h"
 
 void MyErrLog::flush() {
     // Flushing before the main window attached its list is outside the contract;
