@@ -48,6 +48,9 @@ int Run(KorvexApplication& app, Globals& globals) {
 int main(int argc, char** argv) {
     KorvexApplication app(argc, argv);
     KorvexApplication::setApplicationName("KORVEX");
+    // The installed desktop entry's name (the window's app id on Wayland), so the desktop
+    // shows the menu's name and icon for the window; X11 desktops match the class name.
+    KorvexApplication::setDesktopFileName("org.korvex.korvex");
     Globals globals;
     return Run(app, globals);
 }

@@ -182,3 +182,28 @@ size_t ByteCount(const PAR_long& p) {
     const ElementType* t = FindElementType(p.type);
     return t == nullptr ? 0 : ElementCount(p) * t->width;
 }
+
+std::string TreePath(size_t node) {
+    if (node >= kCatalogueTree.size()) {
+        return {};
+    }
+    std::string path = kCatalogueTree[node].text;
+    int depth = kCatalogueTree[node].depth;
+    // A group is the nearest node above with a smaller depth.
+    for (size_t i = node; i-- > 0 && depth > 0;) {
+        if (kCatalogueTree[i].depth < depth) {
+            depth = kCatalogueTree[i].depth;
+            path.insert(0, "/").insert(0, kCatalogueTree[i].text);
+        }
+    }
+    return path;
+}
+
+int TreeNodeOf(int par) {
+    for (size_t i = 0; i < kCatalogueTree.size(); ++i) {
+        if (kCatalogueTree[i].par == par && par >= 0) {
+            return int(i);
+        }
+    }
+    return -1;
+}

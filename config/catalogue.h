@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // The configuration block as the controller holds it.
@@ -79,3 +80,8 @@ struct TreeNodeDef {
 
 inline constexpr size_t kTreeNodeCount = 28 + kModeCount * 17;
 extern const std::array<TreeNodeDef, kTreeNodeCount> kCatalogueTree;
+
+// The node's text below its groups, "Mode2/gsense/gsense_2d"; empty for a bad index.
+std::string TreePath(size_t node);
+// The index into kCatalogueTree of the node of catalogue parameter `par`, or -1.
+int TreeNodeOf(int par);

@@ -6,14 +6,17 @@
 #include "link/device_commands.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 
-bool GfgPars::ReadFile(const std::string& path) {
+bool GfgPars::ReadFileOver(const std::string& path, ConfigBlock& dest, size_t* length) {
     std::FILE* f = OpenFile(PathFromText(path), "rb");
     if (f == nullptr) {
         return false;
     }
-    ConfigBlock staging{};
+    // One byte more than a block tells a long file from an exact one.
+    std::array<uint8_t, kConfigBlockSize + 1> staging{};
     const size_t got = std::fread(staging.data(), 1, staging.size(), f);
     // A directory opens on some systems and fails only on reading.
     const bool readFailed = std::ferror(f) != 0;
@@ -21,7 +24,16 @@ bool GfgPars::ReadFile(const std::string& path) {
     if (readFailed) {
         return false;
     }
-    std::copy(staging.begin(), staging.begin() + long(got), block_.begin());
+    const size_t used = std::min(got, dest.size());
+    std::copy(staging.begin(), staging.begin() + long(used), dest.begin());
+    if (length != nullptr) {
+        *length = got;
+        std::error_code error;
+        const auto size = std::filesystem::file_size(path, error);
+        if (got > dest.size() && !error && size > got) {
+            *length = size_t(std::min<uintmax_t>(size, SIZE_MAX));
+        }
+    }
     return true;
 }
 
@@ -29,9 +41,31 @@ bool GfgPars::WriteFile(const std::string& path) const {
     return ReplaceFile(path, block_.data(), block_.size());
 }
 
-bool GfgPars::ReadDevice(CommDevice& port, ConfigBlock& copy) {
+bool GfgPars::FetchDevice(CommDevice& port, ConfigBlock& dest, std::string& failure) {
     ConfigBlock staging{};
-    if (!requestAnswer(port, Cmd::ReadConfig, staging.size(), staging.data())) {
+    size_t received = 0;
+    if (requestAnswer(port, Cmd::ReadConfig, staging.size(), staging.data(), &received)) {
+        dest = staging;
+        return true;
+    }
+    if (!port.isOpen()) {
+        failure = "port closed";
+    } else if (received == 0) {
+        failure = "no answer";
+    } else {
+        failure = "short answer, " + std::to_string(received) + " of " +
+                  std::to_string(staging.size()) + " bytes";
+    }
+    return false;
+}
+
+bool GfgPars::ReadDevice(CommDevice& port, ConfigBlock& copy, std::string* failure) {
+    ConfigBlock staging{};
+    std::string why;
+    if (!FetchDevice(port, staging, why)) {
+        if (failure != nullptr) {
+            *failure = why;
+        }
         return false;
     }
     block_ = staging;
@@ -44,6 +78,10 @@ bool GfgPars::WriteDevice(CommDevice& port) const {
     frame[0] = Cmd::WriteConfig;
     std::copy(block_.begin(), block_.end(), frame.begin() + 1);
     return port.write(frame.data(), uint32_t(frame.size()));
+}
+
+std::string ReadFailedText(const std::string& failure) {
+    return "Read Device failed: " + failure;
 }
 
 ConfigTransfers::ConfigTransfers(GfgPars& pars, WorkingValues& working, CommDevice& port,
@@ -63,7 +101,8 @@ void ConfigTransfers::Read1Click() {
         return;
     }
     ConfigBlock copy{};
-    const bool ok = pars_.ReadDevice(port_, copy);
+    std::string failure;
+    const bool ok = pars_.ReadDevice(port_, copy, &failure);
     if (ok) {
         for (size_t i = 0; i < copy.size(); ++i) {
             list_.addEntry("#" + std::to_string(i) + " " + std::to_string(unsigned(copy[i])));
@@ -71,6 +110,8 @@ void ConfigTransfers::Read1Click() {
         list_.addEntry("Read OK");
         list_.scrollDown(int(copy.size()));
         loaded();
+    } else {
+        list_.addEntry(ReadFailedText(failure));
     }
     if (refreshGrid_) {
         refreshGrid_(ok);
@@ -89,6 +130,9 @@ void ConfigTransfers::Write1Click() {
     StoreWorkingValues(working_, pars_.block());
     if (pars_.WriteDevice(port_)) {
         list_.addEntry("Write Ok");
+    } else {
+        // Read right after the failure, before anything else touches the port.
+        list_.addEntry("Write Device failed: ERR = " + std::to_string(port_.lastError()));
     }
 }
 

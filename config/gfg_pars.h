@@ -20,19 +20,29 @@ class GfgPars {
 
     // Up to 519 bytes from the start of the file replace the start of the block; a file
     // that cannot be opened or read changes nothing.
-    bool ReadFile(const std::string& path);
+    bool ReadFile(const std::string& path) { return ReadFileOver(path, block_); }
+    // The same read over the start of `dest`. `length`, when given, gets the number of
+    // bytes the file has, or kConfigBlockSize + 1 for a longer file that has no size
+    // (a pipe or a device).
+    static bool ReadFileOver(const std::string& path, ConfigBlock& dest, size_t* length = nullptr);
     // The 519 bytes go to a temporary file beside `path` that replaces it only once
     // written and closed, so a failed save leaves the earlier file as it was.
     bool WriteFile(const std::string& path) const;
     // "7" and the 519-byte answer; on success the block and `copy` hold it. Gives up as
-    // collectAnswer does, and then changes nothing.
-    bool ReadDevice(CommDevice& port, ConfigBlock& copy);
+    // collectAnswer does, and then changes nothing; `failure` then says why.
+    bool ReadDevice(CommDevice& port, ConfigBlock& copy, std::string* failure = nullptr);
+    // The same read into `dest` alone, leaving the block as it is. On failure `failure`
+    // is "port closed", "no answer" or "short answer, N of 519 bytes".
+    static bool FetchDevice(CommDevice& port, ConfigBlock& dest, std::string& failure);
     // One write of "8" followed by the block; true when all 520 bytes went out.
     bool WriteDevice(CommDevice& port) const;
 
   private:
     ConfigBlock block_{};
 };
+
+// The list entry of a device read that gave up.
+std::string ReadFailedText(const std::string& failure);
 
 // The Config window's File menu: moves blocks between the working values, the
 // controller and files, and reports into the window's own list. `refreshGrid` runs

@@ -1,9 +1,13 @@
 #include "config/tform2.h"
 
+#include "config/config_compare_dialog.h"
 #include "ui/string_grid.h"
 #include "ui_tform2.h"
 
 #include <QLocale>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace {
 constexpr int kInitialCols = 9;
@@ -11,6 +15,7 @@ constexpr int kInitialRows = 3;
 constexpr int kColWidth = 40;
 constexpr int kRowHeight = 18;
 constexpr int kNodeIndexRole = Qt::UserRole;
+constexpr int kDialogGap = 8;
 } // namespace
 
 TForm2::TForm2(CommDevice& port, GfgPars& pars, Dialogs& dialogs, QWidget* parent,
@@ -20,7 +25,12 @@ TForm2::TForm2(CommDevice& port, GfgPars& pars, Dialogs& dialogs, QWidget* paren
       grid_((ui_->setupUi(this), ui_->StringGrid1)), list_(ui_->ListBox1),
       editor_(working_, list_, dialogs, *this, decimalSeparator),
       transfers_(pars, working_, port, dialogs, list_,
-                 [this](bool newBlock) { editor_.AfterTransfer(newBlock); }) {
+                 [this](bool newBlock) { editor_.AfterTransfer(newBlock); }),
+      compare_(pars, working_, transfers_, port, dialogs, list_, decimalSeparator),
+      compareDialog_(new ConfigCompareDialog(
+          compare_, [this](int par) { selectParameter(par); },
+          // Taken-over values are new to the grid: an edit typed before must not land.
+          [this] { editor_.AfterTransfer(true); }, this)) {
     grid_->setGridSize(kInitialCols, kInitialRows);
     grid_->setFixed(1, 1);
     grid_->setDefaultColWidth(kColWidth);
@@ -33,6 +43,8 @@ TForm2::TForm2(CommDevice& port, GfgPars& pars, Dialogs& dialogs, QWidget* paren
     connect(ui_->SaveConfig1, &QAction::triggered, this, [this] { SaveConfig1Click(); });
     connect(ui_->Read1, &QAction::triggered, this, [this] { Read1Click(); });
     connect(ui_->Write1, &QAction::triggered, this, [this] { Write1Click(); });
+    connect(ui_->Compare1, &QAction::triggered, this, [this] { Compare1Click(); });
+    connect(ui_->ExportText1, &QAction::triggered, this, [this] { ExportText1Click(); });
 
     connect(ui_->TreeView2, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem*, int) { editor_.OnClickTreeNode(); });
@@ -80,6 +92,33 @@ void TForm2::buildTree() {
 
 QTreeWidgetItem* TForm2::treeNode(size_t index) const {
     return index < nodes_.size() ? nodes_[index] : nullptr;
+}
+
+// Beside the Config window where the screen allows, so the tree and grid an entry
+// selects stay in sight.
+void TForm2::Compare1Click() {
+    compareDialog_->adjustSize();
+    QPoint at = frameGeometry().topRight() + QPoint(kDialogGap, 0);
+    if (const QScreen* s = screen()) {
+        const QRect free = s->availableGeometry();
+        at.setX(std::max(free.left(), std::min(at.x(), free.right() - compareDialog_->width())));
+    }
+    compareDialog_->move(at);
+    compareDialog_->exec();
+}
+
+// As a click on the parameter's node would: selected, its groups opened, its grid shown.
+void TForm2::selectParameter(int par) {
+    QTreeWidgetItem* node = treeNode(size_t(TreeNodeOf(par)));
+    if (node == nullptr) {
+        return;
+    }
+    for (QTreeWidgetItem* group = node->parent(); group != nullptr; group = group->parent()) {
+        group->setExpanded(true);
+    }
+    ui_->TreeView2->setCurrentItem(node);
+    ui_->TreeView2->scrollToItem(node);
+    editor_.OnClickTreeNode();
 }
 
 int TForm2::selectedNode() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/catalogue.h"
+#include "config/config_compare.h"
 #include "config/config_editor.h"
 #include "config/gfg_pars.h"
 #include "core/dialogs.h"
@@ -18,6 +19,7 @@ class TForm2;
 }
 class QTreeWidgetItem;
 class StringGrid;
+class ConfigCompareDialog;
 
 // The configuration editor window, caption "Config". Created once; the main window
 // shows it modally, and it keeps tree, grid, list and working values between showings.
@@ -32,9 +34,13 @@ class TForm2 : public QDialog, private ConfigGridView {
     void SaveConfig1Click() { transfers_.SaveConfig1Click(); }
     void Read1Click() { transfers_.Read1Click(); }
     void Write1Click() { transfers_.Write1Click(); }
+    // The Tools menu beside File.
+    void Compare1Click();
+    void ExportText1Click() { compare_.ExportConfig(); }
 
     ConfigEditor& editor() { return editor_; }
     ConfigTransfers& transfers() { return transfers_; }
+    ConfigCompareDialog& compareDialog() { return *compareDialog_; }
     const WorkingValues& working() const { return working_; }
     // The tree node showing kCatalogueTree[index].
     QTreeWidgetItem* treeNode(size_t index) const;
@@ -43,6 +49,7 @@ class TForm2 : public QDialog, private ConfigGridView {
     void FormCreate();
     void buildTree();
     void showEditor();
+    void selectParameter(int par);
 
     int selectedNode() const override;
     void setGridVisible(bool visible) override;
@@ -56,5 +63,7 @@ class TForm2 : public QDialog, private ConfigGridView {
     WorkingValues working_;
     ConfigEditor editor_;
     ConfigTransfers transfers_;
+    ConfigCompare compare_;
+    ConfigCompareDialog* compareDialog_;
     std::vector<QTreeWidgetItem*> nodes_;
 };

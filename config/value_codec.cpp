@@ -20,28 +20,6 @@ std::optional<size_t> ElementOffset(const PAR_long& p, const ElementType& t, int
     return offset;
 }
 
-// Visits every element in working-value order: the grid row by row, then for a map
-// the x axis (row `rows`) and the y axis (row `rows` + 1).
-template <typename F> void ForEachElement(const PAR_long& p, F&& visit) {
-    for (int r = 0; r < p.rows; ++r) {
-        for (int c = 0; c < p.cols; ++c) {
-            visit(c, r);
-        }
-    }
-    if (IsMap(p)) {
-        for (int c = 0; c < p.cols; ++c) {
-            visit(c, int(p.rows));
-        }
-        for (int c = 0; c < p.rows; ++c) {
-            visit(c, p.rows + 1);
-        }
-    }
-}
-
-} // namespace
-
-namespace {
-
 float ReadWithType(const ConfigBlock& block, const PAR_long& p, const ElementType& t, int col,
                    int row) {
     const auto offset = ElementOffset(p, t, col, row);

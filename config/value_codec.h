@@ -10,6 +10,25 @@
 // The arithmetic between block bytes and the scaled values the user sees, all in 32-bit
 // floats. Texts use the user's decimal separator, passed in by the caller.
 
+// Visits every element in working-value order as (column, row) the way ReadElement takes
+// them: the grid row by row, then for a map the x axis (row `rows`) and the y axis
+// (row `rows` + 1).
+template <typename F> void ForEachElement(const PAR_long& p, F&& visit) {
+    for (int r = 0; r < p.rows; ++r) {
+        for (int c = 0; c < p.cols; ++c) {
+            visit(c, r);
+        }
+    }
+    if (IsMap(p)) {
+        for (int c = 0; c < p.cols; ++c) {
+            visit(c, int(p.rows));
+        }
+        for (int c = 0; c < p.rows; ++c) {
+            visit(c, p.rows + 1);
+        }
+    }
+}
+
 // The display value of element row * cols + col (for a map, row `rows` is the x axis and
 // row `rows` + 1 the y axis). 0 for an unknown element type.
 float ReadElement(const ConfigBlock& block, const PAR_long& p, int col, int row);

@@ -88,7 +88,7 @@ int Dino::ReadFile(const std::string& path) {
     // A coefficient cut short by the end of the file keeps its value.
     const int whole = int(in.gcount()) / 4;
     for (int i = 0; i < whole; ++i) {
-        coef_[size_t(i)] = FromLittleEndian(bytes + 4 * i);
+        coef_[size_t(i)] = FromLittleEndian(bytes + 4 * size_t(i));
     }
     return whole;
 }
@@ -96,7 +96,7 @@ int Dino::ReadFile(const std::string& path) {
 int Dino::WriteFile(const std::string& path) const {
     char bytes[kFileBytes];
     for (int i = 0; i < kCount; ++i) {
-        ToLittleEndian(coef_[size_t(i)], bytes + 4 * i);
+        ToLittleEndian(coef_[size_t(i)], bytes + 4 * size_t(i));
     }
     return ReplaceFile(path, bytes, kFileBytes) ? kCount : 0;
 }

@@ -11,11 +11,13 @@ bool sendCommand(CommDevice& port, uint8_t command, std::string& text) {
     return false;
 }
 
-bool collectAnswer(CommDevice& port, size_t count, uint8_t* dest) {
+bool collectAnswer(CommDevice& port, size_t count, uint8_t* dest, size_t* received) {
+    size_t unused = 0;
+    size_t& got = received != nullptr ? *received : unused;
+    got = 0;
     if (count == 0) {
         return false;
     }
-    size_t got = 0;
     int emptyReads = 0;
     while (got < count) {
         if (!port.isOpen()) {
@@ -32,10 +34,11 @@ bool collectAnswer(CommDevice& port, size_t count, uint8_t* dest) {
     return true;
 }
 
-bool requestAnswer(CommDevice& port, uint8_t command, size_t count, uint8_t* dest) {
+bool requestAnswer(CommDevice& port, uint8_t command, size_t count, uint8_t* dest,
+                   size_t* received) {
     port.purge();
     port.write(&command, 1);
-    return collectAnswer(port, count, dest);
+    return collectAnswer(port, count, dest, received);
 }
 
 bool requestBoardInfo(CommDevice& port, std::string& text, uint8_t (&answer)[kBoardInfoSize]) {

@@ -34,11 +34,14 @@ inline constexpr int kMaxEmptyReads = 2;
 bool sendCommand(CommDevice& port, uint8_t command, std::string& text);
 
 // Purge, send `command`, then collect `count` answer bytes one at a time.
-bool requestAnswer(CommDevice& port, uint8_t command, size_t count, uint8_t* dest);
+bool requestAnswer(CommDevice& port, uint8_t command, size_t count, uint8_t* dest,
+                   size_t* received = nullptr);
 
 // Collects `count` bytes one at a time into `dest`, in order; false at once when the
-// port is closed or after kMaxEmptyReads consecutive empty reads.
-bool collectAnswer(CommDevice& port, size_t count, uint8_t* dest);
+// port is closed or after kMaxEmptyReads consecutive empty reads. `received`, when
+// given, gets the number of bytes that arrived, so a caller can tell silence from a
+// short answer.
+bool collectAnswer(CommDevice& port, size_t count, uint8_t* dest, size_t* received = nullptr);
 
 // The board information ("9"); on failure appends "COM is't open" or "Read err".
 bool requestBoardInfo(CommDevice& port, std::string& text, uint8_t (&answer)[kBoardInfoSize]);

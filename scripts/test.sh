@@ -2,7 +2,7 @@
 # The test command: installs what is missing, builds the normal tree and the
 # sanitizer tree (AddressSanitizer + UndefinedBehaviorSanitizer), runs every test
 # in both, builds the core for Windows and runs its tests under wine, and checks the
-# formatting of the sources.
+# formatting of the sources and clang-tidy's checks.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,8 +14,13 @@ bash scripts/format.sh --check
 
 echo "== build (normal)"
 bash scripts/build.sh build
+echo "== clang-tidy"
+bash scripts/tidy.sh build
 echo "== tests (normal)"
 ctest --test-dir build --output-on-failure -j 2 --timeout 300
+
+echo "== package"
+bash scripts/test_package.sh
 
 echo "== build (sanitizers)"
 bash scripts/build.sh build-asan -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF

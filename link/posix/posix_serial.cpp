@@ -96,8 +96,7 @@ std::string PosixSerial::ResolvePath(int port) {
         return {};
     }
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        const std::string link =
-            std::string(home) + "/.korvex/dosdevices/com" + std::to_string(port);
+        std::string link = std::string(home) + "/.korvex/dosdevices/com" + std::to_string(port);
         struct stat st {};
         // The entry itself decides, even when it dangles: then the open fails with
         // ENOENT rather than silently reaching some other device.

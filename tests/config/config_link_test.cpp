@@ -1,5 +1,7 @@
 #include "config/gfg_pars.h"
 
+#include "config/config_compare.h"
+
 #include "config/value_codec.h"
 #include "sim/controller_sim.h"
 #include "tests/support/fake_dialogs.h"
@@ -122,10 +124,43 @@ TEST_F(ConfigLinkTest, ShortAnswerGivesUpAndChangesNothing) {
     sim.setConfigBlock(Numbered(9));
     sim.setFault(ControllerSim::Fault::Short);
     transfers.Read1Click(); // 518 bytes, then two empty reads of 2000 ms
-    EXPECT_TRUE(list.entries.empty());
+    EXPECT_EQ(list.entries,
+              std::vector<std::string>{"Read Device failed: short answer, 518 of 519 bytes"});
     EXPECT_TRUE(std::equal(pars.block().begin(), pars.block().end(), Numbered(1).begin()));
     EXPECT_EQ(working.values[0], 200.0f);
     EXPECT_EQ(refreshes, 2);
+}
+
+TEST_F(ConfigLinkTest, CompareWithTheDeviceLeavesTheEditorsBlock) {
+    ConfigCompare compare(pars, working, transfers, port, dialogs, list, '.');
+    sim.setConfigBlock(Numbered(1));
+    transfers.Read1Click();
+    auto other = Numbered(1);
+    other[0] = 42;
+    sim.setConfigBlock(other);
+    list.entries.clear();
+    ASSERT_TRUE(compare.CompareWithDevice());
+    EXPECT_EQ(list.entries,
+              std::vector<std::string>{"Compared with the device: 1 differing element in 1 "
+                                       "parameter"});
+    EXPECT_EQ(compare.differences().parameters.at(0).elements.at(0).theirs, "42");
+    EXPECT_EQ(pars.block()[0], Numbered(1)[0]);
+
+    sim.setFault(ControllerSim::Fault::Silent);
+    EXPECT_FALSE(compare.CompareWithDevice()); // two empty reads of 2000 ms
+    EXPECT_EQ(list.entries.back(), "Read Device failed: no answer");
+    EXPECT_EQ(pars.block()[0], Numbered(1)[0]);
+    EXPECT_EQ(compare.differences().elementCount(), 1u); // the last result stays
+}
+
+TEST_F(ConfigLinkTest, WriteToAControllerThatHungUpSaysSo) {
+    transfers.Read1Click();
+    sim.hangUp();
+    list.entries.clear();
+    transfers.Write1Click();
+    ASSERT_EQ(list.entries.size(), 1u);
+    EXPECT_EQ(list.entries[0].rfind("Write Device failed: ERR = ", 0), 0u) << list.entries[0];
+    EXPECT_NE(list.entries[0], "Write Device failed: ERR = 0");
 }
 
 } // namespace

@@ -101,7 +101,8 @@ TEST_F(TransfersTest, ReadThatEndsShortChangesNothing) {
     working.values[0] = 99.0f; // an unsaved edit survives the failed read
     serial.reads.push_back(Pattern(100, 5));
     transfers.Read1Click();
-    EXPECT_TRUE(list.entries.empty());
+    EXPECT_EQ(list.entries,
+              std::vector<std::string>{"Read Device failed: short answer, 100 of 519 bytes"});
     EXPECT_EQ(block(), Pattern(kConfigBlockSize, 1));
     EXPECT_EQ(working.values[0], 99.0f);
     EXPECT_EQ(refreshes, std::vector<bool>{false});
@@ -143,12 +144,14 @@ TEST_F(TransfersTest, WriteSendsTheStoredWorkingValues) {
     EXPECT_EQ(list.entries, std::vector<std::string>{"Write Ok"});
     EXPECT_TRUE(refreshes.empty());
 
-    // A failed write says nothing, but the block already holds the stored values.
+    // A failed write says so with the port's error; the block already holds the stored
+    // values.
     list.entries.clear();
     working.values[0] = 1.0f;
     serial.failStep = "write";
+    serial.errorCode = 5;
     transfers.Write1Click();
-    EXPECT_TRUE(list.entries.empty());
+    EXPECT_EQ(list.entries, std::vector<std::string>{"Write Device failed: ERR = 5"});
     EXPECT_EQ(pars.block()[0], 1);
 }
 

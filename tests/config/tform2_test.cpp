@@ -1,7 +1,9 @@
 #include "config/tform2.h"
 
+#include "config/config_compare_dialog.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/fake_serial.h"
+#include "tests/support/temp_dir.h"
 #include "ui/string_grid.h"
 
 #include <QApplication>
@@ -12,6 +14,7 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -146,13 +149,58 @@ TEST_F(ConfigWindowTest, CreatedWithItsControlsTreeAndMenu) {
 
     auto* menuBar = form->findChild<QMenuBar*>("MainMenu1");
     ASSERT_NE(menuBar, nullptr);
-    ASSERT_EQ(menuBar->actions().size(), 1);
+    ASSERT_EQ(menuBar->actions().size(), 2);
     EXPECT_EQ(menuBar->actions()[0]->text(), "File");
+    EXPECT_EQ(menuBar->actions()[1]->text(), "Tools");
     QStringList items;
     for (QAction* a : menuBar->actions()[0]->menu()->actions()) {
         items << a->text();
     }
     EXPECT_EQ(items, (QStringList{"Open Config", "Save Config", "Read Device", "Write Device"}));
+    EXPECT_EQ(menuBar->actions()[1]->menu()->actions().size(), 2);
+    EXPECT_EQ(action("Compare1")->text(), "Compare...");
+    EXPECT_EQ(action("ExportText1")->text(), "Export text...");
+}
+
+TEST_F(ConfigWindowTest, CompareSelectsTheParameterAndTakesCellsOver) {
+    readBlock(NumberedBlock());
+    TempDir dir;
+    auto other = NumberedBlock();
+    other[0] = 3;                   // led_dimmer
+    other[217 + 54 + 7] = 200;      // Mode2 gsense_2d, row 1 column 1
+    other[217 + 54 + 36 + 1] = 201; // its x-axis point 2
+    {
+        std::ofstream out(dir.file("friend.cfg"), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(other.data()), std::streamsize(other.size()));
+    }
+    dialogs.openAnswers.push_back(dir.file("friend.cfg"));
+    ConfigCompareDialog& dialog = form->compareDialog();
+    dialog.compareWithFile();
+    EXPECT_EQ(dialog.status().toStdString(),
+              "Compared with " + dir.file("friend.cfg") + ": 3 differing elements in 2 parameters");
+    QTreeWidget* view = dialog.differencesView();
+    ASSERT_EQ(view->topLevelItemCount(), 2);
+    EXPECT_EQ(view->topLevelItem(0)->text(0), "System/led_dimmer");
+    EXPECT_EQ(view->topLevelItem(0)->text(1), "12");
+    EXPECT_EQ(view->topLevelItem(0)->text(2), "3");
+    QTreeWidgetItem* map = view->topLevelItem(1);
+    EXPECT_EQ(map->text(0), "Mode2/gsense/gsense_2d, 2 of 48 differ");
+    ASSERT_EQ(map->childCount(), 2);
+    EXPECT_EQ(map->child(0)->text(0), "x=53|201 y=59"); // bytes 308 and 314 hold i + 1
+    EXPECT_EQ(map->child(0)->text(2), "200");
+
+    // Choosing an entry shows its parameter as a click on its node would.
+    view->setCurrentItem(map->child(0));
+    EXPECT_EQ(form->editor().shownParameter(), 25 + 12 + 9);
+    EXPECT_EQ(tree->selectedItems().value(0), form->treeNode(size_t(NodeOf("gsense_2d", kMode2))));
+
+    map->child(0)->setSelected(true);
+    dialog.takeOverSelected();
+    EXPECT_EQ(dialog.status().toStdString(), "Took over 1 value from " + dir.file("friend.cfg"));
+    EXPECT_EQ(grid->cell(3, 3), "200"); // the grid shows the value taken over
+    ASSERT_EQ(view->topLevelItemCount(), 2);
+    EXPECT_EQ(view->topLevelItem(1)->childCount(), 1); // only the axis point is left
+    EXPECT_EQ(pars.block()[217 + 54 + 7], NumberedBlock()[217 + 54 + 7]);
 }
 
 TEST_F(ConfigWindowTest, GroupNodesAndUnloadedParametersHideTheGrid) {
