@@ -22,8 +22,8 @@ std::unique_ptr<Ui::TForm1> SetUp(QMainWindow* window) {
 } // namespace
 
 TForm1::TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), ui_(SetUp(this)), g_(globals), dialogs_(dialogs), list1_(ui_->ListBox1),
-      list2_(ui_->ListBox2), dataLog_(g_.log, g_.dino),
+    : QMainWindow(parent), ui_(SetUp(this)), g_(globals), dialogs_(dialogs), list2_(ui_->ListBox2),
+      dataLog_(g_.log, g_.dino),
       poll_(g_.port, g_.log, dataLog_, *this), firmware_{g_.port, g_.image, g_.firmware,
                                                          g_.log,  dialogs_, loader_} {
     QFont font("Tahoma");
@@ -77,7 +77,7 @@ void TForm1::connectHandlers() {
 
 void TForm1::FormCreate() {
     auto& u = *ui_;
-    g_.log.attach(&list1_);
+    g_.log.attach(u.ListBox1);
     g_.log.appendLine(g_.dino.ReadFile("dino.cfg") > 0 ? "dino.cfg read OK" : "dino.cfg read ERR");
     u.ListBox2->hide();
     g_.log.appendLine("RunUserMode");
@@ -221,7 +221,11 @@ void TForm1::toggleHeartbeat() {
 }
 
 void TForm1::setElapsedText(const std::string& text) {
-    ui_->Edit1->setText(FromBytes(text));
+    // The text changes once a second; setting it anew would repaint the field every tick.
+    const QString shown = FromBytes(text);
+    if (ui_->Edit1->text() != shown) {
+        ui_->Edit1->setText(shown);
+    }
 }
 
 void TForm1::setStartCaption(const std::string& caption) {

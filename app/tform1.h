@@ -76,7 +76,6 @@ class TForm1 : public QMainWindow, private PollView {
     std::unique_ptr<Ui::TForm1> ui_;
     Globals& g_;
     Dialogs& dialogs_;
-    QtListSink list1_;
     QtListSink list2_;
     DataLog dataLog_;
     PollCycle poll_;

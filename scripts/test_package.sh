@@ -48,6 +48,11 @@ if [ -n "$isp_line" ]; then
     dpkg-deb -f "$deb" Depends | grep -q libusb-1.0-0 || fail "Depends lacks libusb"
 fi
 
+# apt's simulation resolves the dependencies as an installation would, changing nothing.
+apt-get install -s -q --no-install-recommends "./$deb" >"$scratch/apt.out" 2>&1 ||
+    fail "apt cannot install the package: $(cat "$scratch/apt.out")"
+grep -q '^Inst korvex ' "$scratch/apt.out" || fail "apt would not install korvex: $(cat "$scratch/apt.out")"
+
 dpkg -x "$deb" "$scratch/root"
 dpkg-deb -e "$deb" "$scratch/control"
 r=$scratch/root

@@ -3,6 +3,7 @@
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/qt_test_app.h"
 #include "tests/support/temp_dir.h"
+#include "ui/message_list.h"
 #include "ui/string_grid.h"
 
 #include <QAccessible>
@@ -33,9 +34,9 @@ struct MainWindow {
     }
     std::vector<std::string> log() {
         std::vector<std::string> out;
-        auto* list = get<QListWidget>("ListBox1");
+        auto* list = get<MessageList>("ListBox1");
         for (int i = 0; i < list->count(); ++i) {
-            out.push_back(list->item(i)->text().toStdString());
+            out.push_back(list->entry(i));
         }
         return out;
     }
@@ -78,7 +79,7 @@ TEST(TForm1, ButtonsHaveTheirNamesCaptionsPlacesAndDeveloperOnesAreHidden) {
     }
     EXPECT_FALSE(w.get<QCheckBox>("CheckBox1")->isVisible());
     EXPECT_FALSE(w.get<QListWidget>("ListBox2")->isVisible());
-    EXPECT_TRUE(w.get<QListWidget>("ListBox1")->isVisible());
+    EXPECT_TRUE(w.get<MessageList>("ListBox1")->isVisible());
     auto* autoBox = w.get<QCheckBox>("CheckBox2");
     EXPECT_EQ(autoBox->text().toStdString(), "Auto");
     EXPECT_TRUE(autoBox->isChecked());

@@ -87,6 +87,9 @@ class FakeIsp {
     }
     void setLastError(int e) { control<fake_isp::SetLastErrorFn>("fakeIspSetLastError")(e); }
     void setVersion(const char* v) { control<fake_isp::SetVersionFn>("fakeIspSetVersion")(v); }
+    void setBootloaderPresent(bool present) {
+        control<fake_isp::SetBootloaderPresentFn>("fakeIspSetBootloaderPresent")(present ? 1 : 0);
+    }
 
     // "name(args)" for every call, in order; fill calls left out unless asked for.
     std::vector<std::string> calls(bool withFills = false) const {

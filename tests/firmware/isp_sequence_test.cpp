@@ -111,6 +111,7 @@ TEST_F(IspSequence, MissingNamesGiveOneBoxEachBeforeInit) {
 }
 
 TEST_F(IspSequence, EachFailingStepEndsWithItsBoxesAndCleanUp) {
+    const char* kFailed = "Update failed: fake failure";
     struct Case {
         const char* step;
         Calls boxes;
@@ -121,13 +122,14 @@ TEST_F(IspSequence, EachFailingStepEndsWithItsBoxesAndCleanUp) {
         {"ispInit", {"can not find flip.exe path(ispInit() fail)"}, false, false},
         {"ispSelectDevice", {"ispSelectDevice fail"}, false, false},
         {"ispSelectCommHardware", {"Size 32k"}, false, false},
-        {"ispOpenUsbPort", {"Size 32k"}, false, false},
-        {"ispReadSpecialByte", {"Size 32k"}, true, false},
-        {"ispEraseDevice", {"Size 32k"}, true, false},
-        {"ispParseHexFile", {"Size 32k"}, true, true},
-        {"ispProgramDevice", {"Size 32k", "start_program_flash"}, true, true},
+        // From the port's opening on, the library's message follows in one box.
+        {"ispOpenUsbPort", {"Size 32k", kFailed}, false, false},
+        {"ispReadSpecialByte", {"Size 32k", kFailed}, true, false},
+        {"ispEraseDevice", {"Size 32k", kFailed}, true, false},
+        {"ispParseHexFile", {"Size 32k", kFailed}, true, true},
+        {"ispProgramDevice", {"Size 32k", "start_program_flash", kFailed}, true, true},
         {"ispEnterAppliMode",
-         {"Size 32k", "start_program_flash", "Switching to appli mode"},
+         {"Size 32k", "start_program_flash", "Switching to appli mode", kFailed},
          true,
          true},
     };
@@ -149,6 +151,10 @@ TEST_F(IspSequence, EachFailingStepEndsWithItsBoxesAndCleanUp) {
             EXPECT_EQ(calls.back(), "ispExit()");
             calls.pop_back();
         }
+        if (c.boxes.back() == kFailed) {
+            EXPECT_EQ(calls.back(), "ispGetLastErrorMssg()");
+            calls.pop_back();
+        }
         EXPECT_EQ(calls.back(), "ispGetLastError()");
         EXPECT_EQ(calls[calls.size() - 2].rfind(c.step, 0), 0u) << calls[calls.size() - 2];
         if (c.fileWritten) {
@@ -167,7 +173,8 @@ TEST_F(IspSequence, MissingCalledEntryPointsAreNeverCalledAndEndTheirStep) {
     Calls calls = fake.calls();
     EXPECT_EQ(calls, (Calls{"ispInit()", "ispSetLogEnabled(0)", "ispSelectDevice(ATmega32U4)",
                             "ispSelectCommHardware(2)", "ispOpenUsbPort()", "ispReadSpecialByte(0)",
-                            "ispGetLastResult()", "ispGetLastError()", "ispExit()"}));
+                            "ispGetLastResult()", "ispGetLastError()", "ispGetLastErrorMssg()",
+                            "ispExit()"}));
 
     FakeIsp fresh;
     loader.lacking = {"ispGetLastError", "ispProgramDevice"};
@@ -242,12 +249,13 @@ TEST(FakeIspEnvironment, FailsTheNamedStepAndWritesItsRecordOnUnload) {
     UnsetEnv("KORVEX_FAKE_ISP_LAST_ERROR");
     UnsetEnv("KORVEX_FAKE_ISP_RECORD");
 
-    EXPECT_EQ(dialogs.texts(),
-              (Calls{"Missing function in DLL", "Missing function in DLL", "Size 16k"}));
+    EXPECT_EQ(dialogs.texts(), (Calls{"Missing function in DLL", "Missing function in DLL",
+                                      "Size 16k", "Update failed: fake failure"}));
     std::ifstream in(record);
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_EQ(text.str(), "run\ncall ispInit()\ncall ispSetLogEnabled(0)\n"
                           "call ispSelectDevice(ATmega16U4)\ncall ispSelectCommHardware(2)\n"
-                          "call ispOpenUsbPort()\ncall ispGetLastError()\nprogrammed 0\n");
+                          "call ispOpenUsbPort()\ncall ispGetLastError()\n"
+                          "call ispGetLastErrorMssg()\nprogrammed 0\n");
 }

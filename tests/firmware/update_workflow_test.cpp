@@ -96,6 +96,33 @@ TEST_F(UpdateWorkflow, NoConfirmationOrClosedPortEndsEarly) {
     EXPECT_EQ(countdown, 0);
 }
 
+TEST_F(UpdateWorkflow, ClosedPortWithABootloaderOnUsbAsksForTheTypeAndProgramsAtOnce) {
+    TempWorkDir dir;
+    FakeIsp fake;
+    fake.setBootloaderPresent(true);
+    port.close();
+    const uint8_t choices[] = {kAutoDeviceType, 2, kAutoDeviceType, kAutoDeviceType};
+    const auto choose = [&] { state.deviceTypeChoice = choices[dialogShown++]; };
+    UpdateDeviceClick(c, countdown, choose);
+    EXPECT_EQ(dialogShown, 2);
+    EXPECT_EQ(dialogs.texts(), (Texts{"Choose type of device", "Size 32k", "start_program_flash",
+                                      "Switching to appli mode"}));
+    EXPECT_EQ(list.entries, Texts{"BrdId>> 2"});
+    EXPECT_TRUE(serial.written.empty());
+    EXPECT_EQ(countdown, 0);
+    EXPECT_EQ(fake.programmed(),
+              std::vector<uint8_t>(imageBuffer.data(), imageBuffer.data() + 0x3948));
+
+    // Auto again after the reminder: nothing is loaded or programmed.
+    fake.setBootloaderPresent(true);
+    dialogs.messages.clear();
+    list.entries.clear();
+    UpdateDeviceClick(c, countdown, choose);
+    EXPECT_EQ(dialogShown, 4);
+    EXPECT_EQ(dialogs.texts(), Texts{"Choose type of device"});
+    EXPECT_TRUE(list.entries.empty());
+}
+
 TEST_F(UpdateWorkflow, AutoReadsTheBoardIdFromTheDevice) {
     serial.reads.push_back(BoardInfo(4));
     update(kAutoDeviceType);

@@ -33,6 +33,7 @@ struct Fake {
     bool programmed = false;
     std::vector<uint8_t> flash;
     std::string recordPath;
+    bool bootloaderPresent = false;
 
     void reset() {
         std::string keep = std::move(recordPath);
@@ -53,6 +54,7 @@ struct Fake {
         if (const char* v = std::getenv("KORVEX_FAKE_ISP_VERSION")) {
             version = v;
         }
+        bootloaderPresent = std::getenv("KORVEX_FAKE_ISP_BOOTLOADER") != nullptr;
         if (const char* r = std::getenv("KORVEX_FAKE_ISP_RECORD")) {
             recordPath = r;
         }
@@ -204,6 +206,13 @@ int ispGetLastError(void) {
     fake().call("ispGetLastError");
     return fake().lastError;
 }
+const char* ispGetLastErrorMssg(void) {
+    fake().call("ispGetLastErrorMssg");
+    return "fake failure";
+}
+int korvexIspBootloaderPresent(void) {
+    return fake().bootloaderPresent ? 1 : 0;
+}
 int ispExit(void) {
     fake().call("ispExit");
     return 1;
@@ -239,7 +248,6 @@ FAKE_ISP_UNUSED(ispGetErrorVecPtr)
 FAKE_ISP_UNUSED(ispGetBufferAddrLo)
 FAKE_ISP_UNUSED(ispSerialize)
 FAKE_ISP_UNUSED(ispWriteSpecialByte)
-FAKE_ISP_UNUSED(ispGetLastErrorMssg)
 FAKE_ISP_UNUSED(ispGetErrorMssgFromIdx)
 FAKE_ISP_UNUSED(ispSetTimeout)
 FAKE_ISP_UNUSED(ispSetAutoIsp)
@@ -255,6 +263,9 @@ FAKE_ISP_UNUSED(ispSetRtsHigh)
 FAKE_ISP_UNUSED(ispSetDtrLow)
 #undef FAKE_ISP_UNUSED
 
+void fakeIspSetBootloaderPresent(int present) {
+    fake().bootloaderPresent = present != 0;
+}
 void fakeIspReset(void) {
     fake().reset();
 }
