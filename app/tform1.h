@@ -86,7 +86,7 @@ class TForm1 : public QMainWindow, private PollView {
     QtListSink list2_;
     DataLog dataLog_;
     PollCycle poll_;
-    DlLibraryLoader loader_;
+    SystemLibraryLoader loader_;
     FirmwareContext firmware_;
     QTimer timer1_;
     bool autoFlag_ = true;

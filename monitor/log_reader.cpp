@@ -1,5 +1,6 @@
 #include "monitor/log_reader.h"
 
+#include "core/file_system.h"
 #include "monitor/log_layout.h"
 
 #include <algorithm>
@@ -168,7 +169,7 @@ LogData ParseDataLog(std::string_view text) {
 }
 
 LogData ReadDataLog(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromText(path), std::ios::binary);
     if (!in) {
         LogData data;
         data.failure = "Can't open " + path + ": " + std::strerror(errno);

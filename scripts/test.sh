@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the normal tree and the
 # sanitizer tree (AddressSanitizer + UndefinedBehaviorSanitizer), runs every test
-# in both, checks the formatting of the sources and clang-tidy's checks, and fuzzes
-# every parser of outside bytes for a short while.
+# in both, checks the formatting of the sources and clang-tidy's checks, fuzzes
+# every parser of outside bytes for a short while, and builds the core for Windows
+# and runs its tests under wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -30,3 +31,6 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 
 echo "== fuzzing (short runs)"
 bash scripts/test_fuzz.sh
+
+echo "== Windows build and tests under wine"
+bash scripts/test_windows.sh build

@@ -2,24 +2,18 @@
 
 #include "firmware/library_loader.h"
 #include "tests/firmware/fake_isp/fake_isp_control.h"
+#include "tests/support/temp_dir.h"
 
-#include <dlfcn.h>
 #include <filesystem>
 #include <set>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 // Runs a test inside a fresh temporary working directory, removed afterwards.
 class TempWorkDir {
   public:
-    TempWorkDir() : previous_(std::filesystem::current_path()) {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "korvex_fw_XXXXXX").string();
-        if (mkdtemp(tmpl.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        dir_ = tmpl;
+    TempWorkDir() : previous_(std::filesystem::current_path()), dir_(NewTempFolder("korvex_fw_")) {
         std::filesystem::current_path(dir_);
     }
     ~TempWorkDir() {
@@ -71,20 +65,20 @@ class FakeIspLoader : public LibraryLoader {
     int open = 0;
 
   private:
-    DlLibraryLoader real_;
+    SystemLibraryLoader real_;
 };
 
 // Keeps the fake library loaded for the test (so its record survives the
 // sequence's unload) and reaches its control functions.
 class FakeIsp {
   public:
-    FakeIsp() : handle_(dlopen(KORVEX_FAKE_ISP_PATH, RTLD_NOW | RTLD_LOCAL)) {
+    FakeIsp() : handle_(loader_.load(KORVEX_FAKE_ISP_PATH)) {
         if (handle_ == nullptr) {
-            throw std::runtime_error(dlerror());
+            throw std::runtime_error("cannot load " KORVEX_FAKE_ISP_PATH);
         }
         control<fake_isp::ResetFn>("fakeIspReset")();
     }
-    ~FakeIsp() { dlclose(handle_); }
+    ~FakeIsp() { loader_.unload(handle_); }
     FakeIsp(const FakeIsp&) = delete;
     FakeIsp& operator=(const FakeIsp&) = delete;
 
@@ -134,12 +128,13 @@ class FakeIsp {
 
   private:
     template <class Fn> Fn* control(const char* name) const {
-        void* p = dlsym(handle_, name);
+        void* p = loader_.symbol(handle_, name);
         if (p == nullptr) {
             throw std::runtime_error(std::string("fake lacks ") + name);
         }
         return reinterpret_cast<Fn*>(p);
     }
 
+    mutable SystemLibraryLoader loader_;
     void* handle_;
 };

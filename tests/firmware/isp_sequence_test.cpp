@@ -1,6 +1,7 @@
 #include "firmware/isp_sequence.h"
 #include "tests/firmware/firmware_test_support.h"
 #include "tests/support/fake_dialogs.h"
+#include "tests/support/platform.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +71,7 @@ TEST_F(IspSequence, CompleteRunProgramsTheImageAndCleansUp) {
 
     EXPECT_EQ(fake.parsedFileText(), ":0100000000FF\r\n:0100200000DF\r\n:00000001FF\r\n");
     EXPECT_TRUE(dir.files().empty());
-    EXPECT_EQ(loader.loaded, Calls{"libAtJniIsp.so"});
+    EXPECT_EQ(loader.loaded, Calls{kIspLibraryName});
     EXPECT_EQ(loader.open, 0);
 }
 
@@ -231,22 +232,22 @@ TEST_F(IspSequence, EmptyVersionTextStillCompletes) {
 TEST(FakeIspEnvironment, FailsTheNamedStepAndWritesItsRecordOnUnload) {
     TempWorkDir dir;
     const std::string record = (dir.path() / "record.txt").string();
-    setenv("KORVEX_FAKE_ISP_FAIL", "ispOpenUsbPort", 1);
-    setenv("KORVEX_FAKE_ISP_LAST_ERROR", "13", 1);
-    setenv("KORVEX_FAKE_ISP_RECORD", record.c_str(), 1);
+    SetEnv("KORVEX_FAKE_ISP_FAIL", "ispOpenUsbPort");
+    SetEnv("KORVEX_FAKE_ISP_LAST_ERROR", "13");
+    SetEnv("KORVEX_FAKE_ISP_RECORD", record);
 
-    struct VariantLoader : DlLibraryLoader {
+    struct VariantLoader : SystemLibraryLoader {
         void* load(const std::string&) override {
-            return DlLibraryLoader::load(KORVEX_FAKE_ISP_LACKING_PATH);
+            return SystemLibraryLoader::load(KORVEX_FAKE_ISP_LACKING_PATH);
         }
     } loader;
     FakeDialogs dialogs;
     std::ostringstream out;
     Buff image(Buff::kImageSize);
     EXPECT_EQ(RunIspSequence(image, 3, "16k", loader, dialogs, out), 13);
-    unsetenv("KORVEX_FAKE_ISP_FAIL");
-    unsetenv("KORVEX_FAKE_ISP_LAST_ERROR");
-    unsetenv("KORVEX_FAKE_ISP_RECORD");
+    UnsetEnv("KORVEX_FAKE_ISP_FAIL");
+    UnsetEnv("KORVEX_FAKE_ISP_LAST_ERROR");
+    UnsetEnv("KORVEX_FAKE_ISP_RECORD");
 
     EXPECT_EQ(dialogs.texts(), (Calls{"Missing function in DLL", "Missing function in DLL",
                                       "Size 16k", "Update failed: fake failure"}));

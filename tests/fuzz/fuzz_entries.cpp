@@ -37,18 +37,20 @@ void Require(bool holds, const char* property) {
     }
 }
 
-// One folder per process for the files the entries write, removed at exit.
+// One folder per process for the files the entries write, removed at exit. The path is
+// never destroyed: the exit handler runs after the destructors of statics made before it.
 const fs::path& Scratch() {
-    static const fs::path folder = [] {
-        fs::path f = fs::temp_directory_path() / ("korvex_fuzz_" + std::to_string(getpid()));
-        fs::create_directories(f);
+    static const fs::path* folder = [] {
+        auto* f =
+            new fs::path(fs::temp_directory_path() / ("korvex_fuzz_" + std::to_string(getpid())));
+        fs::create_directories(*f);
         std::atexit([] {
             std::error_code ignored;
             fs::remove_all(Scratch(), ignored);
         });
         return f;
     }();
-    return folder;
+    return *folder;
 }
 
 std::string WriteScratch(const char* name, const uint8_t* data, size_t size) {

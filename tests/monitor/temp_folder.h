@@ -3,18 +3,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdlib.h>
 #include <string>
+
+#include "tests/support/temp_dir.h"
 
 // A fresh folder under the system temp directory, removed with its contents.
 class TempFolder {
   public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korvex_mon_XXXXXX");
-        if (mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
+    TempFolder() : path_(NewTempFolder("korvex_mon_").string()) {}
     ~TempFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
@@ -33,6 +29,7 @@ class TempFolder {
 };
 
 inline std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    // Text mode, as the log is written: CR LF reads as "\n" on Windows.
+    std::ifstream in(path);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -1,15 +1,26 @@
 #pragma once
 
 #include <filesystem>
+#include <random>
 #include <string>
-#include <unistd.h>
+
+// A new, empty folder under the system's temporary folder, named `prefix` and a
+// random part.
+inline std::filesystem::path NewTempFolder(const std::string& prefix) {
+    std::random_device random;
+    const auto base = std::filesystem::temp_directory_path();
+    for (;;) {
+        const auto path = base / (prefix + std::to_string(random()));
+        if (std::filesystem::create_directory(path)) {
+            return path;
+        }
+    }
+}
 
 // A fresh folder that is removed again; optionally the working directory meanwhile.
 class TempDir {
   public:
-    explicit TempDir(bool enter = false) {
-        char tmpl[] = "/tmp/korvex-test-XXXXXX";
-        path_ = mkdtemp(tmpl);
+    explicit TempDir(bool enter = false) : path_(NewTempFolder("korvex-test-")) {
         if (enter) {
             old_ = std::filesystem::current_path();
             std::filesystem::current_path(path_);
