@@ -97,6 +97,11 @@ std::tm FixedStamp() {
 
 } // namespace
 
+const char* FuzzScratchFolder() {
+    static const std::string folder = Scratch().string();
+    return folder.c_str();
+}
+
 // The text sits at the start of the image buffer and the parse writes the image over
 // it, so a read past the text or a write past 0x20000 shows as a different result when
 // the bytes after the text differ (or as an ASan report).

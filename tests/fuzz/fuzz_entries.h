@@ -13,6 +13,9 @@ void FuzzDinoFile(const uint8_t* data, size_t size);
 void FuzzLiveFrames(const uint8_t* data, size_t size);
 void FuzzSerialAnswers(const uint8_t* data, size_t size);
 
+// A folder of this process for the files an entry writes, removed at exit.
+const char* FuzzScratchFolder();
+
 struct FuzzTarget {
     const char* name; // also the corpus folder under tests/fuzz/corpus
     void (*run)(const uint8_t* data, size_t size);
