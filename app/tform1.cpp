@@ -6,6 +6,8 @@
 #include "link/device_commands.h"
 #include "link/port_selection.h"
 #include "monitor/live_params.h"
+#include "monitor/live_plot_window.h"
+#include "monitor/log_plot_window.h"
 #include "ui/qt_text.h"
 
 #include "ui_tform1.h"
@@ -22,8 +24,8 @@ std::unique_ptr<Ui::TForm1> SetUp(QMainWindow* window) {
 } // namespace
 
 TForm1::TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), ui_(SetUp(this)), g_(globals), dialogs_(dialogs), list1_(ui_->ListBox1),
-      list2_(ui_->ListBox2), dataLog_(g_.log, g_.dino),
+    : QMainWindow(parent), ui_(SetUp(this)), g_(globals), dialogs_(dialogs), list2_(ui_->ListBox2),
+      dataLog_(g_.log, g_.dino),
       poll_(g_.port, g_.log, dataLog_, *this), firmware_{g_.port, g_.image, g_.firmware,
                                                          g_.log,  dialogs_, loader_} {
     QFont font("Tahoma");
@@ -73,11 +75,13 @@ void TForm1::connectHandlers() {
     connect(u.UpdateDevice, &QAction::triggered, this, &TForm1::UpdateDeviceClick);
     connect(u.Dino1, &QAction::triggered, this, &TForm1::Dino1Click);
     connect(u.About1, &QAction::triggered, this, &TForm1::About1Click);
+    connect(u.PlotLog1, &QAction::triggered, this, &TForm1::PlotLogClick);
+    connect(u.LivePlot1, &QAction::triggered, this, &TForm1::LivePlotClick);
 }
 
 void TForm1::FormCreate() {
     auto& u = *ui_;
-    g_.log.attach(&list1_);
+    g_.log.attach(u.ListBox1);
     g_.log.appendLine(g_.dino.ReadFile("dino.cfg") > 0 ? "dino.cfg read OK" : "dino.cfg read ERR");
     u.ListBox2->hide();
     g_.log.appendLine("RunUserMode");
@@ -121,6 +125,7 @@ void TForm1::FormCreate() {
 
 void TForm1::FormDestroy() {
     timer1_.stop();
+    poll_.setFrameListener(nullptr);
     if (g_.port.isOpen()) {
         g_.port.close();
     }
@@ -216,12 +221,37 @@ void TForm1::About1Click() {
     dialogs_.showMessage(AboutText(g_.port, g_.image, g_.firmware, BuildVersion()));
 }
 
+// The plot windows are not modal: the poll cycle goes on while they are open.
+void TForm1::PlotLogClick() {
+    if (logPlot_ == nullptr) {
+        logPlot_ = new LogPlotWindow(dialogs_, this);
+    }
+    logPlot_->show();
+    logPlot_->raise();
+    if (logPlot_->path().empty()) {
+        logPlot_->OpenClick();
+    }
+}
+
+void TForm1::LivePlotClick() {
+    if (livePlot_ == nullptr) {
+        livePlot_ = new LivePlotWindow(dialogs_, this);
+        poll_.setFrameListener(livePlot_);
+    }
+    livePlot_->show();
+    livePlot_->raise();
+}
+
 void TForm1::toggleHeartbeat() {
     ui_->CheckBox1->setChecked(!ui_->CheckBox1->isChecked());
 }
 
 void TForm1::setElapsedText(const std::string& text) {
-    ui_->Edit1->setText(FromBytes(text));
+    // The text changes once a second; setting it anew would repaint the field every tick.
+    const QString shown = FromBytes(text);
+    if (ui_->Edit1->text() != shown) {
+        ui_->Edit1->setText(shown);
+    }
 }
 
 void TForm1::setStartCaption(const std::string& caption) {

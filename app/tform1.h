@@ -17,6 +17,8 @@ class TForm1;
 class Dialogs;
 struct Globals;
 class QDialog;
+class LogPlotWindow;
+class LivePlotWindow;
 
 // The main window "Logger": port controls, Start/Stop, FileLog, the live grid and
 // the message log. Each handler forwards to the core and shows what it returns.
@@ -32,6 +34,9 @@ class TForm1 : public QMainWindow, private PollView {
     Ui::TForm1& ui() { return *ui_; }
     PollCycle& pollCycle() { return poll_; }
     DataLog& dataLog() { return dataLog_; }
+    // The plot windows, made on first use (nullptr before).
+    LogPlotWindow* logPlot() const { return logPlot_; }
+    LivePlotWindow* livePlot() const { return livePlot_; }
     bool autoFlag() const { return autoFlag_; }
 
     // The menu bar has a fixed height so the controls' positions are known on screen.
@@ -58,6 +63,8 @@ class TForm1 : public QMainWindow, private PollView {
     void UpdateDeviceClick();
     void Dino1Click();
     void About1Click();
+    void PlotLogClick();
+    void LivePlotClick();
 
   private:
     void FormCreate();
@@ -76,15 +83,16 @@ class TForm1 : public QMainWindow, private PollView {
     std::unique_ptr<Ui::TForm1> ui_;
     Globals& g_;
     Dialogs& dialogs_;
-    QtListSink list1_;
     QtListSink list2_;
     DataLog dataLog_;
     PollCycle poll_;
-    DlLibraryLoader loader_;
+    SystemLibraryLoader loader_;
     FirmwareContext firmware_;
     QTimer timer1_;
     bool autoFlag_ = true;
     QDialog* config_ = nullptr;
     QDialog* dino_ = nullptr;
     QDialog* deviceType_ = nullptr;
+    LogPlotWindow* logPlot_ = nullptr;
+    LivePlotWindow* livePlot_ = nullptr;
 };

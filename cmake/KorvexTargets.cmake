@@ -27,9 +27,11 @@ function(korvex_library name)
     korvex_warnings(${name})
 endfunction()
 
-# A GoogleTest program registered with ctest under a label (unit, link, window, e2e).
+# A GoogleTest program registered with ctest under a label (unit, link, window, usb, e2e);
+# WRAPPER is a command that starts it, given its path as the last argument (umockdev's
+# preload for the usb ones, the simulator's runner for the Windows link test).
 function(korvex_test name)
-    cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;DEPS;WRAPPER" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} korvex_test_support GTest::gtest GTest::gtest_main)
     korvex_warnings(${name})
@@ -39,7 +41,12 @@ function(korvex_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
-    add_test(NAME ${name} COMMAND ${name})
+    if(ARG_WRAPPER)
+        add_test(NAME ${name} COMMAND ${ARG_WRAPPER} $<TARGET_FILE:${name}>)
+    else()
+        # By target name, so a cross build's emulator runs it.
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
     # Labelled by tier and by room (the folder under tests/): ctest -L unit, ctest -L room-link.
     file(RELATIVE_PATH room ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
     string(REGEX REPLACE "/.*" "" room "${room}")

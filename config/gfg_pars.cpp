@@ -2,6 +2,7 @@
 
 #include "config/value_codec.h"
 #include "core/file_replace.h"
+#include "core/file_system.h"
 #include "link/device_commands.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@
 #include <filesystem>
 
 bool GfgPars::ReadFileOver(const std::string& path, ConfigBlock& dest, size_t* length) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenFile(PathFromText(path), "rb");
     if (f == nullptr) {
         return false;
     }

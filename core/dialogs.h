@@ -1,7 +1,15 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+
+// What a long step shows while it runs: its text and a percentage (negative when
+// unknown).
+struct ProgressState {
+    std::string step;
+    int percent = -1;
+};
 
 // Every modal box and file dialog of the program goes through this seam, so each
 // path that shows one can be tested without a person. The program uses the Qt
@@ -16,4 +24,11 @@ class Dialogs {
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<std::string> chooseOpenFile() = 0;
     virtual std::optional<std::string> chooseSaveFile(const std::string& preset) = 0;
+    // Runs `work` to its end while a modal progress box shows what `progress`
+    // reports; `work` may run on another thread and must not touch the windows.
+    virtual void runWithProgress(const std::function<void()>& work,
+                                 const std::function<ProgressState()>& progress) {
+        (void)progress;
+        work();
+    }
 };

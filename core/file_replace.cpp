@@ -1,15 +1,13 @@
 #include "core/file_replace.h"
 
+#include "core/file_system.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
-#if __has_include(<unistd.h>)
-#include <unistd.h>
-#define KORVEX_HAVE_FSYNC 1 // and access()
-#endif
 
 namespace fs = std::filesystem;
 
@@ -18,11 +16,8 @@ namespace {
 // Writes and closes; false when any step failed. The file is closed in every case.
 bool WriteAllAndClose(std::FILE* f, const uint8_t* bytes, size_t count) {
     bool ok = std::fwrite(bytes, 1, count, f) == count;
-    ok = std::fflush(f) == 0 && ok;
-#ifdef KORVEX_HAVE_FSYNC
     // The rename must not reach the disk before the data does.
-    ok = ok && ::fsync(::fileno(f)) == 0;
-#endif
+    ok = SyncFile(f) && ok;
     return std::fclose(f) == 0 && ok;
 }
 
@@ -35,7 +30,7 @@ std::FILE* CreateTemporary(const fs::path& dir, fs::path& name) {
         name = dir / (".korvex-" + std::to_string(stamp % 100000u) + "-" +
                       std::to_string(++counter) + ".tmp");
         errno = 0;
-        if (std::FILE* f = std::fopen(name.c_str(), "wbx")) {
+        if (std::FILE* f = CreateNewFile(name, false)) {
             return f;
         }
         if (errno != EEXIST) {
@@ -52,7 +47,7 @@ bool ReplaceFile(const std::string& path, const void* bytes, size_t count) {
         return false;
     }
     std::error_code ec;
-    fs::path target(path);
+    fs::path target = PathFromText(path);
     // Saving through a link replaces what it points at, not the link itself, even
     // when that file does not exist yet.
     for (int hops = 0; hops < 40 && fs::is_symlink(target, ec); ++hops) {
@@ -66,12 +61,10 @@ bool ReplaceFile(const std::string& path, const void* bytes, size_t count) {
         return false;
     }
     const bool exists = fs::exists(target, ec);
-#ifdef KORVEX_HAVE_FSYNC
     // A file the user made read-only is not replaced behind their back.
-    if (exists && ::access(target.c_str(), W_OK) != 0) {
+    if (exists && !IsWritable(target)) {
         return false;
     }
-#endif
     fs::path dir = target.parent_path();
     if (dir.empty()) {
         dir = ".";
@@ -92,10 +85,8 @@ bool ReplaceFile(const std::string& path, const void* bytes, size_t count) {
             fs::permissions(temporary, kept, ec);
         }
     }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+    if (!MoveOver(temporary, target)) {
+        fs::remove(temporary, ec);
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "dyno/dino.h"
 
 #include "core/file_replace.h"
+#include "core/file_system.h"
 
 #include <bit>
 #include <climits>
@@ -78,7 +79,7 @@ std::string Dino::Name(int index) const {
 }
 
 int Dino::ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromText(path), std::ios::binary);
     if (!in) {
         return 0;
     }

@@ -130,7 +130,19 @@ using FillBufferAddrRangeFn = int(unsigned, unsigned, const char*); // first, la
 using ProgramDeviceFn = int();                                      // non-zero = success
 using EnterAppliModeFn = int(int, int);                             // non-zero = success
 using GetLastErrorFn = int();                                       // number of the last failure
+using GetLastErrorMssgFn = const char*();                           // text of the last failure
 using ExitFn = int();                                               // result ignored
+} // namespace isp
+
+// Looked up besides the table in KORVEX's own library; a library without them
+// still programs, without a progress bar or the recovery path.
+inline constexpr char kIspProgressName[] = "korvexIspProgress";                   // int(): 0..100
+inline constexpr char kIspStepName[] = "korvexIspStep";                           // const char*()
+inline constexpr char kIspBootloaderPresentName[] = "korvexIspBootloaderPresent"; // int(): 1 = yes
+namespace isp {
+using ProgressFn = int();
+using StepFn = const char*();
+using BootloaderPresentFn = int();
 } // namespace isp
 
 // The interface selection that makes the library use its USB port.

@@ -24,8 +24,9 @@ class LoadedLibrary {
 // in this object, so it is deleted before the library is unloaded.
 class IspProgrammer {
   public:
-    IspProgrammer(const IspEntryPoints& t, Dialogs& dialogs, std::ostream& out)
-        : t_(t), dialogs_(dialogs), out_(out) {}
+    IspProgrammer(const IspEntryPoints& t, const IspProgressProbe& progress, Dialogs& dialogs,
+                  std::ostream& out)
+        : t_(t), progress_(progress), dialogs_(dialogs), out_(out) {}
 
     int run(const uint8_t* image, uint32_t endAddress, const std::string& targetChipSize);
 
@@ -46,10 +47,29 @@ class IspProgrammer {
         }
         return error;
     }
+    // From the port's opening on the device may be left erased or half written, so
+    // the user is told what went wrong.
+    int failLoudly(bool withExit) const {
+        const int error = lastError();
+        const std::string message =
+            UpdateFailedText(fn<isp::GetLastErrorMssgFn>(IspFn::GetLastErrorMssg), error);
+        if (auto* exit = fn<isp::ExitFn>(IspFn::Exit); withExit && exit != nullptr) {
+            exit();
+        }
+        dialogs_.showMessage(message);
+        return error;
+    }
+    // A call that talks to the device, run while the progress box is open.
+    template <class Call> int busy(Call call) const {
+        int result = 0;
+        dialogs_.runWithProgress([&] { result = call(); }, [this] { return progress_.read(); });
+        return result;
+    }
     int openDevice(const std::string& targetChipSize);
     int readBootloaderVersion();
 
     const IspEntryPoints& t_;
+    const IspProgressProbe& progress_;
     Dialogs& dialogs_;
     std::ostream& out_;
     std::optional<EmptyFile> file_;
@@ -80,8 +100,8 @@ int IspProgrammer::openDevice(const std::string& targetChipSize) {
         return failEarly();
     }
     auto* openUsb = fn<isp::OpenUsbPortFn>(IspFn::OpenUsbPort);
-    if (openUsb == nullptr || openUsb() != 1) {
-        return failEarly();
+    if (openUsb == nullptr || busy(openUsb) != 1) {
+        return failLoudly(false);
     }
     return 0;
 }
@@ -89,8 +109,9 @@ int IspProgrammer::openDevice(const std::string& targetChipSize) {
 int IspProgrammer::readBootloaderVersion() {
     auto* readSpecialByte = fn<isp::ReadSpecialByteFn>(IspFn::ReadSpecialByte);
     auto* getLastResult = fn<isp::GetLastResultFn>(IspFn::GetLastResult);
-    if (readSpecialByte == nullptr || readSpecialByte(0) == 0 || getLastResult == nullptr) {
-        return failWithError();
+    if (readSpecialByte == nullptr || busy([&] { return readSpecialByte(0); }) == 0 ||
+        getLastResult == nullptr) {
+        return failLoudly(true);
     }
     out_ << BootloaderVersionLine(getLastResult()) << std::endl;
     return 0;
@@ -105,8 +126,8 @@ int IspProgrammer::run(const uint8_t* image, uint32_t endAddress,
         return failed;
     }
     auto* erase = fn<isp::EraseDeviceFn>(IspFn::EraseDevice);
-    if (erase == nullptr || erase() == 0) {
-        return failWithError();
+    if (erase == nullptr || busy(erase) == 0) {
+        return failLoudly(true);
     }
     file_.emplace(static_cast<int32_t>(endAddress));
     if (!file_->created()) {
@@ -114,24 +135,24 @@ int IspProgrammer::run(const uint8_t* image, uint32_t endAddress,
         return failWithError();
     }
     auto* parseHexFile = fn<isp::ParseHexFileFn>(IspFn::ParseHexFile);
-    if (parseHexFile == nullptr || parseHexFile(file_->name()) == 0) {
-        return failWithError();
+    if (parseHexFile == nullptr || busy([&] { return parseHexFile(file_->name()); }) == 0) {
+        return failLoudly(true);
     }
     auto* fill = fn<isp::FillBufferAddrRangeFn>(IspFn::FillBufferAddrRange);
     if (fill == nullptr) {
-        return failWithError();
+        return failLoudly(true);
     }
     FillIspBuffer(fill, image, endAddress);
 
     dialogs_.showMessage("start_program_flash");
     auto* program = fn<isp::ProgramDeviceFn>(IspFn::ProgramDevice);
-    if (program == nullptr || program() == 0) {
-        return failWithError();
+    if (program == nullptr || busy(program) == 0) {
+        return failLoudly(true);
     }
     dialogs_.showMessage("Switching to appli mode");
     auto* enterAppli = fn<isp::EnterAppliModeFn>(IspFn::EnterAppliMode);
-    if (enterAppli == nullptr || enterAppli(0, 0) == 0) {
-        return failWithError();
+    if (enterAppli == nullptr || busy([&] { return enterAppli(0, 0); }) == 0) {
+        return failLoudly(true);
     }
     auto* exit = fn<isp::ExitFn>(IspFn::Exit);
     if (exit == nullptr) {
@@ -166,6 +187,35 @@ void FillIspBuffer(isp::FillBufferAddrRangeFn* fill, const uint8_t* image, uint3
     }
 }
 
+std::string UpdateFailedText(isp::GetLastErrorMssgFn* message, int error) {
+    const char* text = message != nullptr ? message() : nullptr;
+    if (text == nullptr || text[0] == '\0') {
+        return "Update failed: error " + std::to_string(error);
+    }
+    return std::string("Update failed: ") + text;
+}
+
+ProgressState IspProgressProbe::read() const {
+    ProgressState state;
+    if (percent != nullptr) {
+        state.percent = percent();
+    }
+    const char* text = step != nullptr ? step() : nullptr;
+    state.step = text != nullptr && text[0] != '\0' ? text : "Programming the device";
+    return state;
+}
+
+bool IspBootloaderPresent(LibraryLoader& loader) {
+    void* handle = loader.load(kIspLibraryName);
+    if (handle == nullptr) {
+        return false;
+    }
+    const LoadedLibrary library(loader, handle);
+    auto* present = reinterpret_cast<isp::BootloaderPresentFn*>(
+        loader.symbol(handle, kIspBootloaderPresentName));
+    return present != nullptr && present() == 1;
+}
+
 std::string BootloaderVersionLine(const char* version) {
     std::string line = "1.";
     if (version != nullptr && version[0] != '\0') {
@@ -193,6 +243,9 @@ int RunIspSequence(const Buff& image, uint32_t endAddress, const std::string& ta
     const LoadedLibrary library(loader, handle);
     IspEntryPoints table;
     ResolveIspEntryPoints(loader, handle, table, dialogs);
-    IspProgrammer programmer(table, dialogs, out);
+    const IspProgressProbe progress{
+        reinterpret_cast<isp::ProgressFn*>(loader.symbol(handle, kIspProgressName)),
+        reinterpret_cast<isp::StepFn*>(loader.symbol(handle, kIspStepName))};
+    IspProgrammer programmer(table, progress, dialogs, out);
     return programmer.run(image.data(), endAddress, targetChipSize);
 }

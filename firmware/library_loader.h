@@ -14,13 +14,14 @@ class LibraryLoader {
     virtual void unload(void* handle) = 0;
 };
 
-// dlopen/dlsym/dlclose; a bare name is found through the dynamic loader's search.
-class DlLibraryLoader : public LibraryLoader {
+// The platform's loader (dlopen or LoadLibraryA); a bare name is found through the
+// platform's library search.
+class SystemLibraryLoader : public LibraryLoader {
   public:
     void* load(const std::string& name) override;
     void* symbol(void* handle, const char* name) override;
     void unload(void* handle) override;
 };
 
-// The vendor ISP library as the dynamic loader knows it.
-inline constexpr char kIspLibraryName[] = "libAtJniIsp.so";
+// The vendor ISP library's file name on this platform.
+extern const char kIspLibraryName[];

@@ -15,6 +15,28 @@ void RunIspWithImageBuffer(FirmwareContext& c) {
     RunIspSequence(c.imageBuffer, c.state.imageEndAddress, c.state.targetChipSize, c.loader,
                    c.dialogs);
 }
+
+// A device already in its bootloader cannot tell its board id, so Auto is not an
+// answer here: the user is asked once more for the type, then the update runs at once.
+void UpdateDeviceInBootloader(FirmwareContext& c, const std::function<void()>& chooseDeviceType) {
+    chooseDeviceType();
+    if (c.state.deviceTypeChoice > kLastExplicitBoardId) {
+        c.dialogs.showMessage("Choose type of device");
+        chooseDeviceType();
+        if (c.state.deviceTypeChoice > kLastExplicitBoardId) {
+            return;
+        }
+    }
+    const uint8_t boardId = c.state.deviceTypeChoice;
+    c.log.append("BrdId>> ");
+    c.log.appendLine(std::to_string(boardId));
+    std::string message;
+    if (!LoadFirmwareImage(c.imageBuffer, c.state, message, boardId)) {
+        c.dialogs.showMessage("UpdateErr");
+        return;
+    }
+    RunIspWithImageBuffer(c);
+}
 } // namespace
 
 void UpdateDeviceClick(FirmwareContext& c, uint8_t& updateCountdown,
@@ -23,7 +45,11 @@ void UpdateDeviceClick(FirmwareContext& c, uint8_t& updateCountdown,
         return;
     }
     if (!c.port.isOpen()) {
-        c.log.appendLine("COM is't open");
+        if (IspBootloaderPresent(c.loader)) {
+            UpdateDeviceInBootloader(c, chooseDeviceType);
+        } else {
+            c.log.appendLine("COM is't open");
+        }
         return;
     }
     chooseDeviceType();

@@ -27,7 +27,9 @@ inline constexpr uint8_t kUpdateCountdownStart = 3;
 // The menu item "UpdateDevice": confirm, ask the device type (`chooseDeviceType`
 // shows the dialog modally), read the board id when Auto, load its image, send
 // the start-bootloader command and, once it went out, set `updateCountdown` to
-// kUpdateCountdownStart.
+// kUpdateCountdownStart. With the port closed and a bootloader on USB (a device
+// left there by an earlier update) the type must be chosen and the image is
+// programmed at once.
 void UpdateDeviceClick(FirmwareContext& c, uint8_t& updateCountdown,
                        const std::function<void()>& chooseDeviceType);
 

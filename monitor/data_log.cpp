@@ -1,5 +1,6 @@
 #include "monitor/data_log.h"
 
+#include "core/file_system.h"
 #include "link/device_commands.h"
 #include "monitor/live_params.h"
 #include "monitor/log_layout.h"
@@ -39,10 +40,7 @@ class RecordText {
 } // namespace
 
 std::tm LocalTimeNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
+    return LocalTime(std::time(nullptr));
 }
 
 DataLog::DataLog(MyErrLog& log, Dino& dino) : DataLog(log, dino, LocalTimeNow, std::string()) {}
@@ -91,7 +89,7 @@ bool DataLog::open() {
             path_.append("_").append(std::to_string(suffix));
         }
         path_.append(".txt");
-        file_ = std::fopen(path_.c_str(), "wx");
+        file_ = CreateNewFile(PathFromText(path_), true);
         if (file_ == nullptr && errno != EEXIST) {
             break;
         }
@@ -120,8 +118,6 @@ void DataLog::LogWordFrame(const uint8_t* frame, uint32_t tickCount) {
     if (!logging()) {
         return;
     }
-    constexpr size_t kSpeedWord = 1;
-    constexpr size_t kDriveWord = 7;
     RecordText record;
     record.add(kLogLineStart);
     record.field(tickCount / kTicksPerLogTime);

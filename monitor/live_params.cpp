@@ -34,22 +34,35 @@ const std::array<par_info, kByteParCount> kBytePars = {{
     {"can_h_brake", false, 1.0f},   {"can_brake", false, 1.0f},
 }};
 
+int wordValue(size_t index, uint16_t raw) {
+    if (index >= kWordPars.size()) {
+        return 0;
+    }
+    return kWordPars[index].is_signed ? static_cast<int16_t>(raw) : raw;
+}
+
+float byteValue(size_t index, uint8_t raw) {
+    if (index >= kBytePars.size()) {
+        return 0;
+    }
+    const par_info& par = kBytePars[index];
+    const int value = par.is_signed ? static_cast<int8_t>(raw) : raw;
+    return static_cast<float>(value) * par.scale;
+}
+
 std::string formatWordValue(size_t index, uint16_t raw) {
     if (index >= kWordPars.size()) {
         return {};
     }
-    const int value = kWordPars[index].is_signed ? static_cast<int16_t>(raw) : raw;
-    return std::to_string(value);
+    return std::to_string(wordValue(index, raw));
 }
 
 std::string formatByteValue(size_t index, uint8_t raw) {
     if (index >= kBytePars.size()) {
         return {};
     }
-    const par_info& par = kBytePars[index];
-    const int value = par.is_signed ? static_cast<int8_t>(raw) : raw;
-    const float product = static_cast<float>(value) * par.scale;
-    if (par.scale == 1.0f) {
+    const float product = byteValue(index, raw);
+    if (kBytePars[index].scale == 1.0f) {
         return std::to_string(static_cast<int>(product));
     }
     char text[32];

@@ -17,6 +17,9 @@ struct par_info {
 
 inline constexpr size_t kWordParCount = 12;
 inline constexpr size_t kByteParCount = 23;
+// The words the dyno model reads: speed_kmh and dino.
+inline constexpr size_t kSpeedWord = 1;
+inline constexpr size_t kDriveWord = 7;
 // Byte 23 of the byte frame carries the brake and handbrake switches in bits 0 and 1.
 inline constexpr size_t kSwitchByteIndex = 23;
 
@@ -40,6 +43,11 @@ using LiveFrame = std::array<uint8_t, kFrameSize>;
 inline uint16_t FrameWord(const uint8_t* frame, size_t index) {
     return static_cast<uint16_t>(frame[2 * index] | (frame[2 * index + 1] << 8));
 }
+
+// Display values, as numbers: signed where the table says so, bytes scaled in single
+// precision. An index outside its table gives 0.
+int wordValue(size_t index, uint16_t raw);
+float byteValue(size_t index, uint8_t raw);
 
 // Display texts; an index outside its table gives an empty text.
 std::string formatWordValue(size_t index, uint16_t raw);

@@ -22,7 +22,7 @@ inline constexpr size_t kLogColumnCount = kLogWordRecordFields + kLogByteRecordF
 // The time column is the tick count over this; at the nominal 25 ms tick it counts
 // tenths of a second since the program started.
 inline constexpr uint32_t kTicksPerLogTime = 4;
-inline constexpr double kLogTimeSeconds = 0.1;
+inline constexpr double kLogTimesPerSecond = 10.0;
 
 // The 40 column names in file order, "time" first.
 const std::vector<std::string>& LogColumnNames();

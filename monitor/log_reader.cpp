@@ -1,13 +1,14 @@
 #include "monitor/log_reader.h"
 
+#include "core/file_system.h"
 #include "monitor/log_layout.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <limits>
 
 namespace {
@@ -82,7 +83,7 @@ class Parser {
                                                                   : LogProblem::Kind::NotANumber));
             return;
         }
-        data_.seconds.push_back(static_cast<double>(time) * kLogTimeSeconds);
+        data_.seconds.push_back(static_cast<double>(time) / kLogTimesPerSecond);
         bool unreadable = false;
         for (size_t c = 1; c < kLogColumnCount; ++c) {
             data_.channels[c - 1].push_back(value(c, unreadable));
@@ -168,13 +169,18 @@ LogData ParseDataLog(std::string_view text) {
 }
 
 LogData ReadDataLog(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromText(path), std::ios::binary);
     if (!in) {
         LogData data;
         data.failure = "Can't open " + path + ": " + std::strerror(errno);
         return data;
     }
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // Read in blocks up to the end there is now: a log being written grows meanwhile.
+    std::string text;
+    std::vector<char> block(1 << 20);
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+        text.append(block.data(), static_cast<size_t>(in.gcount()));
+    }
     if (in.bad()) {
         LogData data;
         data.failure = "Can't read " + path;
@@ -212,4 +218,26 @@ std::string LogData::problemText() const {
         firstKind = false;
     }
     return text + ".";
+}
+
+PullSamples PullFromLog(const LogData& data, double fromSeconds, double toSeconds) {
+    PullSamples pull;
+    auto column = [&data](const char* name) -> const std::vector<float>* {
+        const auto at = std::find(data.names.begin(), data.names.end(), name);
+        return at == data.names.end() ? nullptr : &data.channels[at - data.names.begin()];
+    };
+    const auto* speed = column(kWordPars[kSpeedWord].name);
+    const auto* total = column(kDinoTotalName);
+    const auto* aero = column(kDinoAeroName);
+    if (speed == nullptr || total == nullptr || aero == nullptr) {
+        return pull;
+    }
+    for (size_t i = 0; i < data.records(); ++i) {
+        if (data.seconds[i] >= fromSeconds && data.seconds[i] <= toSeconds) {
+            pull.speed.push_back((*speed)[i]);
+            pull.total.push_back((*total)[i]);
+            pull.aero.push_back((*aero)[i]);
+        }
+    }
+    return pull;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dyno/dyno_curve.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -31,3 +33,6 @@ struct LogData {
 // Reads as much as is there, also from a log that is still being written.
 LogData ReadDataLog(const std::string& path);
 LogData ParseDataLog(std::string_view text);
+
+// The speed and power estimates of the records from `fromSeconds` to `toSeconds`.
+PullSamples PullFromLog(const LogData& data, double fromSeconds, double toSeconds);

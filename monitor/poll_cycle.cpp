@@ -143,7 +143,8 @@ void PollCycle::pollAwait() {
 }
 
 void PollCycle::decodeFrame(const uint8_t* frame) {
-    if (lastPollCommand_ == Cmd::ByteFrame) {
+    const bool wordFrame = lastPollCommand_ != Cmd::ByteFrame;
+    if (!wordFrame) {
         for (size_t j = 0; j < kByteParCount; ++j) {
             view_.setGridCell(kByteValueColumn, static_cast<int>(j) + 1,
                               formatByteValue(j, frame[j]));
@@ -159,6 +160,9 @@ void PollCycle::decodeFrame(const uint8_t* frame) {
         if (dataLog_.logging()) {
             dataLog_.LogWordFrame(frame, tickCount_);
         }
+    }
+    if (listener_ != nullptr) {
+        listener_->liveFrame(wordFrame, frame, tickCount_);
     }
 }
 

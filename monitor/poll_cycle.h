@@ -23,6 +23,13 @@ class PollView {
     virtual void runIspSequence() = 0;
 };
 
+// Is handed every frame the grid shows, as it is shown; `wordFrame` tells the two apart.
+class LiveFrameListener {
+  public:
+    virtual ~LiveFrameListener() = default;
+    virtual void liveFrame(bool wordFrame, const uint8_t* frame, uint32_t tickCount) = 0;
+};
+
 // "Time=0m7s", "Time=1h2m3s" for a count of 25 ms ticks.
 std::string ElapsedTimeText(uint32_t tickCount);
 
@@ -49,6 +56,9 @@ class PollCycle {
     uint8_t& updateCountdown() { return updateCountdown_; }
     uint8_t updateCountdown() const { return updateCountdown_; }
 
+    // At most one listener; nullptr removes it.
+    void setFrameListener(LiveFrameListener* listener) { listener_ = listener; }
+
     State state() const { return state_; }
     Step step() const { return step_; }
     uint8_t lastPollCommand() const { return lastPollCommand_; }
@@ -69,6 +79,7 @@ class PollCycle {
     MyErrLog& log_;
     DataLog& dataLog_;
     PollView& view_;
+    LiveFrameListener* listener_ = nullptr;
 
     uint32_t tickCount_ = 0;
     bool runFlag_ = false;

@@ -2,6 +2,8 @@
 # The run command: installs what is missing, builds, starts the controller
 # simulator as a COM port and then KORVEX. Without a display it runs KORVEX under
 # Xvfb for a few seconds, saves a screenshot, prints its path and exits 0.
+# "run.sh usb" also puts the simulated bootloader on an emulated USB bus
+# (umockdev), so a firmware update runs end to end through the real library.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,7 +16,13 @@ mkdir -p "$work"
 cd "$work"   # logs and dino.cfg live in the program's working folder
 
 sim_log="$work/korvex-sim.log"
-"$root/build/sim/korvex-sim" >"$sim_log" 2>&1 &
+sim_args=()
+usb_env="$work/usb.env"
+if [ "${1:-}" = "usb" ]; then
+    rm -f "$usb_env"
+    sim_args=(--usb-bus "$usb_env")
+fi
+"$root/build/sim/korvex-sim" "${sim_args[@]}" >"$sim_log" 2>&1 &
 sim_pid=$!
 xvfb_pid=""
 cleanup() {
@@ -25,6 +33,13 @@ cleanup() {
 trap cleanup EXIT
 for _ in $(seq 50); do grep -q 'COM' "$sim_log" 2>/dev/null && break; sleep 0.1; done
 echo "simulator: $(head -n 3 "$sim_log" | tr '\n' ' ')"
+if [ "${1:-}" = "usb" ]; then
+    for _ in $(seq 50); do [ -s "$usb_env" ] && break; sleep 0.1; done
+    set -a
+    # shellcheck disable=SC1090
+    . "$usb_env"
+    set +a
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
     "$root/build/app/korvex"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the normal tree and the
 # sanitizer tree (AddressSanitizer + UndefinedBehaviorSanitizer), runs every test
-# in both, and checks the formatting of the sources and clang-tidy's checks.
+# in both, checks the formatting of the sources and clang-tidy's checks, fuzzes
+# every parser of outside bytes for a short while, and builds the core for Windows
+# and runs its tests under wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -26,3 +28,9 @@ bash scripts/build.sh build-asan -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF
 echo "== tests (sanitizers)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j 2 --timeout 600
+
+echo "== fuzzing (short runs)"
+bash scripts/test_fuzz.sh
+
+echo "== Windows build and tests under wine"
+bash scripts/test_windows.sh build

@@ -1,6 +1,7 @@
 // korvex-sim: the controller simulator as a program, linked as a COM port so KORVEX
 // finds it without hardware.
 #include "sim/controller_sim.h"
+#include "sim/usb_demo.h"
 
 #include <cerrno>
 #include <csignal>
@@ -34,6 +35,16 @@ constexpr const char* kUsage =
     "  --seconds N          end by itself after N seconds (default: run until a signal)\n"
     "  --trace FILE         write every word (W) and byte (B) frame sent to FILE, in hex\n"
     "  --save-block FILE    write the stored 519-byte configuration block to FILE at the end\n"
+    "  --usb-bus FILE       also run an emulated USB bus (umockdev) and write the\n"
+    "                       UMOCKDEV_DIR=... and LD_PRELOAD=... lines a program needs\n"
+    "                       to see it into FILE; the simulated bootloader arrives on it\n"
+    "                       when the controller receives \"6\" and leaves after it\n"
+    "                       started the new application\n"
+    "  --usb-chip NAME      ATmega32U4 (default) | ATmega16U4\n"
+    "  --usb-fault NAME     none | vanish | flip-byte | stall-block | slow-erase |\n"
+    "                         wrong-signature | read-protected\n"
+    "  --usb-present        the bootloader is on the bus from the start\n"
+    "  --usb-flash FILE     write the bootloader's application area to FILE at the end\n"
     "  --help               this text\n";
 
 bool ParseInt(const char* text, long lo, long hi, long& out) {
@@ -77,6 +88,7 @@ struct Options {
     long seconds = 0;
     std::string trace;
     std::string saveBlock;
+    UsbDemoOptions usb;
 };
 
 // 0 on success, 1 on a bad option, 2 after --help.
@@ -86,6 +98,10 @@ int Parse(int argc, char** argv, Options& o) {
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return 2;
+        }
+        if (a == "--usb-present") {
+            o.usb.atStart = true;
+            continue;
         }
         if (i + 1 >= argc) {
             std::fprintf(stderr, "korvex-sim: %s needs a value (see --help)\n", argv[i]);
@@ -112,6 +128,15 @@ int Parse(int argc, char** argv, Options& o) {
             o.trace = v;
         } else if (a == "--save-block") {
             o.saveBlock = v;
+        } else if (a == "--usb-bus") {
+            o.usb.envFile = v;
+        } else if (a == "--usb-chip") {
+            o.usb.chip = FindIspChip(v);
+            ok = o.usb.chip != nullptr;
+        } else if (a == "--usb-fault") {
+            ok = ParseUsbFault(v, o.usb.fault);
+        } else if (a == "--usb-flash") {
+            o.usb.flashFile = v;
         } else if (a == "--seconds") {
             ok = ParseInt(v, 1, 1000000, o.seconds);
         } else {
@@ -187,12 +212,16 @@ int main(int argc, char** argv) {
     std::printf("%s\nCOM%d -> %s\n", sim.slavePath().c_str(), com, sim.linkPath().c_str());
     std::fflush(stdout);
 
-    const timespec limit{o.seconds, 0};
     int sig = -1;
-    do {
-        sig =
-            o.seconds > 0 ? sigtimedwait(&ending, nullptr, &limit) : sigwaitinfo(&ending, nullptr);
-    } while (sig < 0 && errno == EINTR);
+    if (!o.usb.envFile.empty()) {
+        sig = RunUsbBus(sim, o.usb, ending, o.seconds);
+    } else {
+        const timespec limit{o.seconds, 0};
+        do {
+            sig = o.seconds > 0 ? sigtimedwait(&ending, nullptr, &limit)
+                                : sigwaitinfo(&ending, nullptr);
+        } while (sig < 0 && errno == EINTR);
+    }
     if (sig > 0) {
         std::fprintf(stderr, "korvex-sim: %s, ending\n", strsignal(sig));
     }

@@ -14,6 +14,8 @@ class QtDialogs : public Dialogs {
     bool confirmYesNo(const std::string& text) override;
     std::optional<std::string> chooseOpenFile() override;
     std::optional<std::string> chooseSaveFile(const std::string& preset) override;
+    void runWithProgress(const std::function<void()>& work,
+                         const std::function<ProgressState()>& progress) override;
 
   private:
     QWidget* parent_;

@@ -13,12 +13,21 @@ inline std::string ToBytes(const QString& s) {
     return s.toLatin1().toStdString();
 }
 
-// Paths travel in the file system's own encoding.
+// Paths travel in the file system's own encoding; on Windows that is UTF-8, which
+// the core turns into wide paths, so no folder name is lost to the code page.
 inline QString FromPath(const std::string& path) {
+#ifdef Q_OS_WIN
+    return QString::fromUtf8(path.c_str());
+#else
     return QString::fromLocal8Bit(path.c_str());
+#endif
 }
 inline std::string ToPath(const QString& path) {
+#ifdef Q_OS_WIN
+    return path.toUtf8().toStdString();
+#else
     return path.toLocal8Bit().toStdString();
+#endif
 }
 
 // The decimal separator of the user's regional settings, as the 8-bit character the

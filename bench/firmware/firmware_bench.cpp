@@ -1,12 +1,10 @@
+#include "fakes/fake_isp.h"
 #include "firmware/empty_file.h"
 #include "firmware/firmware_image.h"
 #include "firmware/isp_api.h"
 #include "firmware/isp_sequence.h"
-#include "tests/firmware/fake_isp/fake_isp_control.h"
 
 #include <benchmark/benchmark.h>
-
-#include <dlfcn.h>
 
 // The largest embedded image: resource copy plus parse into the image buffer.
 static void BM_LoadFirmwareImageLargest(benchmark::State& s) {
@@ -22,15 +20,9 @@ BENCHMARK(BM_LoadFirmwareImageLargest)->Unit(benchmark::kMicrosecond);
 
 // The fill loop of the largest image (18024 calls) through the fake library.
 static void BM_FillLoopThroughFakeLibrary(benchmark::State& s) {
-    void* lib = dlopen(KORVEX_FAKE_ISP_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (lib == nullptr) {
-        s.SkipWithError(dlerror());
-        return;
-    }
-    auto* reset = reinterpret_cast<fake_isp::ResetFn*>(dlsym(lib, "fakeIspReset"));
-    auto* parse = reinterpret_cast<isp::ParseHexFileFn*>(dlsym(lib, "ispParseHexFile"));
-    auto* fill =
-        reinterpret_cast<isp::FillBufferAddrRangeFn*>(dlsym(lib, "ispFillBufferAddrRange"));
+    FakeIsp fake;
+    auto* parse = fake.control<isp::ParseHexFileFn>("ispParseHexFile");
+    auto* fill = fake.control<isp::FillBufferAddrRangeFn>("ispFillBufferAddrRange");
     Buff image(Buff::kImageSize);
     FirmwareState state;
     std::string message;
@@ -38,13 +30,12 @@ static void BM_FillLoopThroughFakeLibrary(benchmark::State& s) {
     const EmptyFile file(static_cast<int32_t>(state.imageEndAddress));
     for (auto _ : s) {
         s.PauseTiming();
-        reset();
+        fake.reset();
         parse(file.name());
         s.ResumeTiming();
         FillIspBuffer(fill, image.data(), state.imageEndAddress);
     }
     s.counters["calls"] = state.imageEndAddress + 1;
-    dlclose(lib);
 }
 BENCHMARK(BM_FillLoopThroughFakeLibrary)->Unit(benchmark::kMillisecond);
 

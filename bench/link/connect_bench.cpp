@@ -1,5 +1,6 @@
 // One connect exchange ("3", then the one-byte answer) through CommDevice, the termios
 // backend and the simulator on a pty: the cost of every poll cycle's first step.
+#include "fakes/temp_dir.h"
 #include "link/comm_device.h"
 #include "link/device_commands.h"
 #include "sim/controller_sim.h"
@@ -15,12 +16,7 @@ namespace {
 
 void BM_ConnectExchange(benchmark::State& state) {
     // Links live in a throw-away HOME, never in the user's own.
-    std::string home = (std::filesystem::temp_directory_path() / "korvex-bench-XXXXXX").string();
-    if (::mkdtemp(home.data()) == nullptr) {
-        state.SkipWithError("no temporary folder");
-        return;
-    }
-    ::setenv("HOME", home.c_str(), 1);
+    const TempDir home(TempDir::Use::Home);
     {
         ControllerSim sim;
         CommDevice port;
@@ -39,8 +35,6 @@ void BM_ConnectExchange(benchmark::State& state) {
             port.close();
         }
     }
-    std::error_code ec;
-    std::filesystem::remove_all(home, ec);
 }
 
 BENCHMARK(BM_ConnectExchange)->Unit(benchmark::kMicrosecond)->UseRealTime();

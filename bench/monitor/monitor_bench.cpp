@@ -2,6 +2,7 @@
 #include "core/my_err_log.h"
 #include "dyno/dino.h"
 #include "fakes/fake_serial.h"
+#include "fakes/temp_dir.h"
 #include "monitor/data_log.h"
 #include "monitor/live_params.h"
 #include "monitor/poll_cycle.h"
@@ -64,11 +65,10 @@ BENCHMARK(BM_FrameReadTick)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 // One log line: the word record (with the dyno estimate) and the byte record after it.
 void BM_LogRecordPair(benchmark::State& state) {
-    const auto folder = std::filesystem::temp_directory_path() / "korvex_bench_monitor";
-    std::filesystem::create_directories(folder);
+    const TempDir folder;
     MyErrLog log;
     Dino dino;
-    DataLog dataLog(log, dino, FixedStamp, folder.string());
+    DataLog dataLog(log, dino, FixedStamp, folder.path().string());
     LiveFrame word{};
     LiveFrame bytes{};
     for (size_t i = 0; i < kFrameSize; ++i) {

@@ -1,6 +1,7 @@
 #include "bench_grid_view.h"
 #include "core/my_err_log.h"
 #include "dyno/dino.h"
+#include "fakes/temp_dir.h"
 #include "monitor/data_log.h"
 #include "monitor/poll_cycle.h"
 #include "sim/controller_sim.h"
@@ -19,9 +20,7 @@ namespace {
 // fall due while one is still running are skipped, not made up.
 void BM_SimulatorFramePairsPerSecond(benchmark::State& state) {
     // A private home keeps the COM link away from anyone else's.
-    const auto home = std::filesystem::temp_directory_path() / "korvex_bench_monitor_home";
-    std::filesystem::create_directories(home);
-    setenv("HOME", home.c_str(), 1);
+    const TempDir home(TempDir::Use::Home);
 
     ControllerSim sim;
     const int com = ControllerSim::FirstFreeCom();

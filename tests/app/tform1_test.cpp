@@ -1,8 +1,12 @@
 #include "app/globals.h"
 #include "app/tform1.h"
 #include "fakes/fake_dialogs.h"
+#include "fakes/temp_dir.h"
+#include "monitor/live_plot_window.h"
+#include "monitor/log_plot_window.h"
 #include "tests/support/qt_test_app.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/recorded_log.h"
+#include "ui/message_list.h"
 #include "ui/string_grid.h"
 
 #include <QAccessible>
@@ -33,9 +37,9 @@ struct MainWindow {
     }
     std::vector<std::string> log() {
         std::vector<std::string> out;
-        auto* list = get<QListWidget>("ListBox1");
+        auto* list = get<MessageList>("ListBox1");
         for (int i = 0; i < list->count(); ++i) {
-            out.push_back(list->item(i)->text().toStdString());
+            out.push_back(list->entry(i));
         }
         return out;
     }
@@ -78,7 +82,7 @@ TEST(TForm1, ButtonsHaveTheirNamesCaptionsPlacesAndDeveloperOnesAreHidden) {
     }
     EXPECT_FALSE(w.get<QCheckBox>("CheckBox1")->isVisible());
     EXPECT_FALSE(w.get<QListWidget>("ListBox2")->isVisible());
-    EXPECT_TRUE(w.get<QListWidget>("ListBox1")->isVisible());
+    EXPECT_TRUE(w.get<MessageList>("ListBox1")->isVisible());
     auto* autoBox = w.get<QCheckBox>("CheckBox2");
     EXPECT_EQ(autoBox->text().toStdString(), "Auto");
     EXPECT_TRUE(autoBox->isChecked());
@@ -139,11 +143,13 @@ TEST(TForm1, MenusCarryTheirItems) {
     EXPECT_EQ(bar->actions()[0]->text().toStdString(), "File");
     EXPECT_EQ(bar->actions()[1]->text().toStdString(), "&Help");
     const auto items = bar->actions()[0]->menu()->actions();
-    ASSERT_EQ(items.size(), 3);
+    ASSERT_EQ(items.size(), 5);
     EXPECT_EQ(items[0]->objectName().toStdString(), "Config1");
     EXPECT_EQ(items[0]->text().toStdString(), "Config");
     EXPECT_EQ(items[1]->objectName().toStdString(), "UpdateDevice");
     EXPECT_EQ(items[2]->objectName().toStdString(), "Dino1");
+    EXPECT_EQ(items[3]->text().toStdString(), "Plot log...");
+    EXPECT_EQ(items[4]->text().toStdString(), "Live plot");
     EXPECT_EQ(bar->actions()[1]->menu()->actions().at(0)->text().toStdString(), "&About...");
     EXPECT_EQ(w.get<QAction>("Action1")->text().toStdString(), "Open COM");
     EXPECT_EQ(w.get<QAction>("Action2")->text().toStdString(), "Close COM");
@@ -234,3 +240,25 @@ TEST(TForm1, UpdateCountdownClosesThePortThenProgramsOnceWhileItsBoxKeepsTicking
     const auto log = w.log();
     EXPECT_EQ(std::count(log.begin(), log.end(), "Close Com OK"), 1);
 }
+
+namespace {
+
+TEST(TForm1, PlotMenuItemsOpenTheirWindowsBesideTheMainWindow) {
+    TempDir cwd(TempDir::Use::WorkingFolder);
+    MainWindow w;
+    RecordedLog recorded(cwd.path().string());
+    recorded.add(40, 90, 0);
+    w.dialogs.openAnswers.push_back(recorded.close());
+    w.get<QAction>("PlotLog1")->trigger();
+    ASSERT_NE(w.form.logPlot(), nullptr);
+    EXPECT_TRUE(w.form.logPlot()->isVisible());
+    EXPECT_EQ(w.form.logPlot()->data().records(), 1u);
+
+    w.get<QAction>("LivePlot1")->trigger();
+    ASSERT_NE(w.form.livePlot(), nullptr);
+    EXPECT_TRUE(w.form.livePlot()->isVisible());
+    EXPECT_FALSE(w.form.livePlot()->isModal());
+    EXPECT_TRUE(w.dialogs.messages.empty());
+}
+
+} // namespace

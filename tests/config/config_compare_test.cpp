@@ -5,7 +5,7 @@
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_serial.h"
 #include "fakes/recording_list.h"
-#include "tests/support/temp_dir.h"
+#include "fakes/temp_dir.h"
 
 #include <gtest/gtest.h>
 

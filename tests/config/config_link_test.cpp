@@ -5,6 +5,7 @@
 #include "config/value_codec.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/recording_list.h"
+#include "fakes/temp_dir.h"
 #include "sim/controller_sim.h"
 
 #include <gtest/gtest.h>
@@ -33,9 +34,6 @@ ControllerSim::Block Numbered(uint8_t seed) {
 class ConfigLinkTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        home = fs::temp_directory_path() / ("korvex-config-link-" + std::to_string(::getpid()));
-        fs::create_directories(home);
-        ::setenv("HOME", home.c_str(), 1);
         ASSERT_TRUE(sim.start()) << sim.error();
         com = ControllerSim::FirstFreeCom();
         ASSERT_TRUE(sim.linkAsCom(com));
@@ -44,7 +42,6 @@ class ConfigLinkTest : public ::testing::Test {
     void TearDown() override {
         port.close();
         sim.stop();
-        fs::remove_all(home);
     }
     bool waitForBlock(const ControllerSim::Block& expected) {
         for (int i = 0; i < 300 && sim.configBlock() != expected; ++i) {
@@ -53,7 +50,8 @@ class ConfigLinkTest : public ::testing::Test {
         return sim.configBlock() == expected;
     }
 
-    fs::path home;
+    TempDir homeDir{TempDir::Use::Home};
+    const fs::path home = homeDir.path();
     ControllerSim sim;
     int com = 0;
     CommDevice port;

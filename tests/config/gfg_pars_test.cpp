@@ -1,17 +1,17 @@
 #include "config/gfg_pars.h"
 
 #include "config/value_codec.h"
+#include "core/file_system.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_serial.h"
+#include "fakes/file_size_limit.h"
 #include "fakes/recording_list.h"
+#include "fakes/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -41,13 +41,13 @@ class TransfersTest : public ::testing::Test {
         : port(std::make_unique<FakeSerial>(serial)),
           transfers(pars, working, port, dialogs, list,
                     [this](bool newBlock) { refreshes.push_back(newBlock); }) {
-        dir = fs::temp_directory_path() /
-              ("korvex-config-test-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        // The long form on Windows, so the test reaches its deep folders too.
+        dir = PathFromText(NewTempFolder("korvex-config-test-").string());
     }
-    ~TransfersTest() override { fs::remove_all(dir); }
+    ~TransfersTest() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
 
     void openPort() { ASSERT_TRUE(port.open(7)); }
     // A successful device read of `bytes`, with the list cleared afterwards.
@@ -223,20 +223,16 @@ TEST_F(TransfersTest, SaveWritesExactlyTheBlockAndRemembersTheName) {
 }
 
 TEST_F(TransfersTest, FailedSaveLeavesTheEarlierFileAsItWas) {
+    KORVEX_NEEDS_FILE_SIZE_LIMIT();
     readFromDevice(Pattern(kConfigBlockSize, 10));
     const fs::path target = dir / "kept.cfg";
     WriteBytes(target, std::vector<uint8_t>(7, 0x55));
 
-    // Writes beyond 100 bytes fail with EFBIG, part-way through the temporary file.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit small = old;
-    small.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     dialogs.saveAnswers.push_back(target.string());
-    transfers.SaveConfig1Click();
-    setrlimit(RLIMIT_FSIZE, &old);
+    {
+        FileSizeLimit limit(100); // fails part-way through the temporary file
+        transfers.SaveConfig1Click();
+    }
 
     EXPECT_EQ(list.entries, std::vector<std::string>{"Can't save file"});
     EXPECT_EQ(FileBytes(target), std::vector<uint8_t>(7, 0x55));
@@ -270,6 +266,12 @@ TEST_F(TransfersTest, LongPathsSaveAndOpen) {
     dialogs.openAnswers.push_back(file.string());
     transfers.OpenConfig1Click();
     EXPECT_EQ(block(), Pattern(kConfigBlockSize, 12));
+
+    // Deepest first: recursive removal cannot list folders this deep on Windows.
+    fs::remove(file);
+    for (; deep != dir; deep = deep.parent_path()) {
+        fs::remove(deep);
+    }
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "config/config_compare_dialog.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_serial.h"
-#include "tests/support/temp_dir.h"
+#include "fakes/temp_dir.h"
 #include "ui/string_grid.h"
 
 #include <QApplication>

@@ -176,6 +176,14 @@ class Session:
         subprocess.run(["import", "-window", "root", path], env=self.env(), check=True)
         return path
 
+    def window_screenshot(self, wid, name):
+        """A picture of one window only, raised first."""
+        path = os.path.join(self.keep, name)
+        self.xdotool("windowactivate", "--sync", wid, check=False)
+        time.sleep(0.5)
+        subprocess.run(["import", "-window", wid, path], env=self.env(), check=True)
+        return path
+
     def window_geometry(self, wid):
         out = self.xdotool("getwindowgeometry", wid).stdout
         pos = re.search(r"Position: (\d+),(\d+)", out)

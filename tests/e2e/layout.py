@@ -10,4 +10,4 @@ PORT_LIST = (30, 79, 91, 21)
 # Menu titles on the menu bar (x of their middle) and their items.
 FILE_MENU_X = 18
 HELP_MENU_X = 52
-FILE_CONFIG, FILE_UPDATE_DEVICE, FILE_DINO = 0, 1, 2
+FILE_CONFIG, FILE_UPDATE_DEVICE, FILE_DINO, FILE_PLOT_LOG, FILE_LIVE_PLOT = 0, 1, 2, 3, 4

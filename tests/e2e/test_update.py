@@ -1,8 +1,15 @@
-"""A firmware update from the real window: OpenDevice, File > UpdateDevice,
-Yes, the device-type dialog left on Auto, then the countdown closes the port and
-programs the device through the ISP library (the recording fake on the loader's
-path). The simulator must have answered "9" and received "6", and the fake's
-programmed bytes must equal the embedded image of board id 2."""
+"""Firmware updates from the real window with the real ISP library and the real
+libusb, against the simulated bootloader on umockdev's emulated USB bus (hosted
+by korvex-sim):
+
+1. OpenDevice, File > UpdateDevice, Yes, the device-type dialog left on Auto:
+   the simulator answers "9" and gets "6", its bootloader arrives on USB, the
+   countdown closes the port and the sequence programs it; its flash then holds
+   the image of board id 2 and the application was started.
+2. Recovery with a faulty device: the port closed and a bootloader already on
+   USB, UpdateDevice asks for the type ("Choose type of device" while Auto is
+   set), programs at once, and the read-back finds the flipped byte: one box
+   "Update failed: verify mismatch ..."."""
 
 import os
 import sys
@@ -33,41 +40,42 @@ def image_bytes(hex_path):
     return bytes(image.get(a, 0xFF) for a in range(end + 1))
 
 
-def read_record(path):
-    calls, data, programmed = [], "", False
+def usb_env(path):
+    """UMOCKDEV_DIR and LD_PRELOAD as korvex-sim wrote them for its USB bus."""
+    wait_for(lambda: os.path.exists(path) and os.path.getsize(path) > 0, 10, "the USB bus")
     with open(path) as f:
-        for line in f:
-            line = line.strip()
-            if line.startswith("call "):
-                calls.append(line[5:])
-            elif line.startswith("programmed "):
-                programmed = True
-            elif programmed:
-                data += line
-    return calls, bytes.fromhex(data)
+        return dict(line.strip().split("=", 1) for line in f if "=" in line)
 
 
-def answer_box(s, text_hint):
-    """Waits for one of the sequence's boxes (titled KORVEX) and presses OK."""
-    box = s.find_window("^KORVEX$", timeout=20)
+def answer_box(s, text_hint, copy=False):
+    """Waits for one of the sequence's boxes (titled KORVEX), optionally copies its
+    text, and presses OK."""
+    box = s.find_window("^KORVEX$", timeout=30)
     s.xdotool("windowactivate", "--sync", box, check=False)
+    text = ""
+    if copy:
+        time.sleep(0.3)
+        s.click(60, 20, wid=box, client=False)  # into the text, as a person copies it
+        s.keys("ctrl+a", "ctrl+c")
+        text = s.clipboard()
     s.keys("Return")
     s.window_gone(box)
-    return text_hint
+    return text or text_hint
 
 
-def main(build_dir, keep_dir):
+def flash_of(path):
+    wait_for(lambda: os.path.exists(path), 10, "the bootloader's flash")
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def update_over_serial(build_dir, keep_dir):
     s = Session(build_dir, keep_dir)
     try:
-        libdir = os.path.join(s.tmp, "isp")
-        os.makedirs(libdir)
-        fake = os.path.join(build_dir, "tests", "firmware", "fake_isp", "libAtJniIspFake.so")
-        os.symlink(fake, os.path.join(libdir, "libAtJniIsp.so"))
-        record = os.path.join(s.tmp, "isp.record")
-
+        bus, flash = os.path.join(s.tmp, "usb.env"), os.path.join(s.tmp, "flash.bin")
         s.start_display()
-        s.start_sim()
-        s.start_korvex(LD_LIBRARY_PATH=libdir, KORVEX_FAKE_ISP_RECORD=record)
+        s.start_sim("--usb-bus", bus, "--usb-flash", flash)
+        s.start_korvex(**usb_env(bus))
         s.click_control(*layout.OPEN_DEVICE)
 
         s.menu(layout.FILE_MENU_X, layout.FILE_UPDATE_DEVICE)
@@ -82,7 +90,8 @@ def main(build_dir, keep_dir):
         # The countdown closes the port, then the sequence shows its three boxes.
         for hint in ("Size 32k", "start_program_flash", "Switching to appli mode"):
             answer_box(s, hint)
-        wait_for(lambda: os.path.exists(record), 10, "the ISP record")
+        wait_for(lambda: "bootloader left (application started)" in s.sim_output(), 20,
+                 "the application start")
         s.screenshot("update-done.png")
         # The countdown closed the port through CloseDevice; the sequence logs nothing.
         check(s.last_log_entry() == "Close Com OK", f"last entry: {s.clipboard()!r}")
@@ -91,19 +100,52 @@ def main(build_dir, keep_dir):
 
         counts = s.sim_output()
         check(" 9=1" in counts and " 6=1" in counts, f"simulator saw: {counts}")
-        calls, programmed = read_record(record)
-        names = [c.split("(")[0] for c in calls]
-        check(names[:3] == ["ispInit", "ispSetLogEnabled", "ispSelectDevice"], f"calls: {names[:5]}")
-        check(calls[2] == "ispSelectDevice(ATmega32U4)", f"device: {calls[2]}")
-        check(names[-1] == "ispExit", "the sequence did not end with ispExit")
         expected = image_bytes(os.path.join(ROOT, "resources", "fflash", "myres.hex"))
         check(len(expected) == 0x3948, f"image length {len(expected):#x}")
-        check(programmed == expected, "programmed bytes differ from the image")
+        programmed = flash_of(flash)
+        check(programmed[:len(expected)] == expected, "the flash differs from the image")
+        check(set(programmed[len(expected):]) == {0xFF}, "bytes after the image were written")
         leftovers = [f for f in os.listdir(s.work) if f.startswith("my_empty_file")]
         check(not leftovers, f"one-byte HEX file left behind: {leftovers}")
-        print(f"update e2e: {len(programmed)} bytes programmed, {len(calls)} library calls")
+        print(f"update e2e: {len(expected)} bytes programmed and verified over USB")
     finally:
         s.close()
+
+
+def recovery_with_failure(build_dir, keep_dir):
+    s = Session(build_dir, keep_dir)
+    try:
+        bus = os.path.join(s.tmp, "usb.env")
+        s.start_display()
+        s.start_sim("--usb-bus", bus, "--usb-present", "--usb-fault", "flip-byte")
+        s.start_korvex(**usb_env(bus))
+
+        s.menu(layout.FILE_MENU_X, layout.FILE_UPDATE_DEVICE)
+        s.keys("Return")  # "Program Device?": Yes
+        s.close_window(s.find_window("^Form4$"))  # still on Auto
+        answer_box(s, "Choose type of device")
+        dialog = s.find_window("^Form4$")
+        s.click(232, 50, wid=dialog, client=False)  # ComboBox1
+        s.keys("Down")  # "display_2016", board id 0
+        s.click(80, 50, wid=dialog, client=False)  # CheckBox1: Auto off
+        s.close_window(dialog)
+
+        answer_box(s, "Size 32k")
+        answer_box(s, "start_program_flash")
+        failed = answer_box(s, "", copy=True)
+        s.screenshot("update-failed.png")
+        check("Update failed: verify mismatch: at 0x0200" in failed, f"box: {failed!r}")
+        check(s.close_korvex() == 0, "korvex did not exit with 0")
+        s.stop_sim()
+        check("bootloader left" not in s.sim_output(), "the application was started after all")
+        print("update e2e: recovery path ended in its verify failure box")
+    finally:
+        s.close()
+
+
+def main(build_dir, keep_dir):
+    update_over_serial(build_dir, keep_dir)
+    recovery_with_failure(build_dir, keep_dir)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
+#include "fakes/fake_isp.h"
+#include "fakes/temp_dir.h"
 #include "firmware/empty_file.h"
-#include "tests/firmware/firmware_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,7 @@ TEST(EmptyFile, NamesAndRangeEndRecords) {
         {INT32_MAX, "my_empty_file80000000.hex", ":01FFFF000001\r\n"},
         {-1, "my_empty_file0000.hex", ":01FFFF000001\r\n"},
     };
-    TempWorkDir dir;
+    TempDir dir{TempDir::Use::WorkingFolder};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         {
@@ -47,7 +48,7 @@ TEST(EmptyFile, NamesAndRangeEndRecords) {
 }
 
 TEST(EmptyFile, OverwritesALeftoverFile) {
-    TempWorkDir dir;
+    TempDir dir{TempDir::Use::WorkingFolder};
     std::ofstream("my_empty_file0021.hex") << "left over from an earlier run, longer than the file";
     EmptyFile file(0x20);
     EXPECT_EQ(ReadFile("my_empty_file0021.hex"),
@@ -55,7 +56,7 @@ TEST(EmptyFile, OverwritesALeftoverFile) {
 }
 
 TEST(EmptyFile, ReportsAFileThatCannotBeCreatedAndDeletesNothing) {
-    TempWorkDir dir;
+    TempDir dir{TempDir::Use::WorkingFolder};
     std::filesystem::create_directory("my_empty_file0021.hex");
     {
         EmptyFile file(0x20);

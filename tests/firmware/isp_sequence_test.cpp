@@ -1,6 +1,8 @@
+#include "fakes/environment.h"
 #include "fakes/fake_dialogs.h"
+#include "fakes/fake_isp.h"
+#include "fakes/temp_dir.h"
 #include "firmware/isp_sequence.h"
-#include "tests/firmware/firmware_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +45,7 @@ class IspSequence : public ::testing::Test {
     }
 
     static constexpr uint32_t kEnd = 0x20;
-    TempWorkDir dir;
+    TempDir dir{TempDir::Use::WorkingFolder};
     FakeIsp fake;
     FakeIspLoader loader;
     FakeDialogs dialogs;
@@ -70,7 +72,7 @@ TEST_F(IspSequence, CompleteRunProgramsTheImageAndCleansUp) {
 
     EXPECT_EQ(fake.parsedFileText(), ":0100000000FF\r\n:0100200000DF\r\n:00000001FF\r\n");
     EXPECT_TRUE(dir.files().empty());
-    EXPECT_EQ(loader.loaded, Calls{"libAtJniIsp.so"});
+    EXPECT_EQ(loader.loaded, Calls{kIspLibraryName});
     EXPECT_EQ(loader.open, 0);
 }
 
@@ -110,6 +112,7 @@ TEST_F(IspSequence, MissingNamesGiveOneBoxEachBeforeInit) {
 }
 
 TEST_F(IspSequence, EachFailingStepEndsWithItsBoxesAndCleanUp) {
+    const char* kFailed = "Update failed: fake failure";
     struct Case {
         const char* step;
         Calls boxes;
@@ -120,13 +123,14 @@ TEST_F(IspSequence, EachFailingStepEndsWithItsBoxesAndCleanUp) {
         {"ispInit", {"can not find flip.exe path(ispInit() fail)"}, false, false},
         {"ispSelectDevice", {"ispSelectDevice fail"}, false, false},
         {"ispSelectCommHardware", {"Size 32k"}, false, false},
-        {"ispOpenUsbPort", {"Size 32k"}, false, false},
-        {"ispReadSpecialByte", {"Size 32k"}, true, false},
-        {"ispEraseDevice", {"Size 32k"}, true, false},
-        {"ispParseHexFile", {"Size 32k"}, true, true},
-        {"ispProgramDevice", {"Size 32k", "start_program_flash"}, true, true},
+        // From the port's opening on, the library's message follows in one box.
+        {"ispOpenUsbPort", {"Size 32k", kFailed}, false, false},
+        {"ispReadSpecialByte", {"Size 32k", kFailed}, true, false},
+        {"ispEraseDevice", {"Size 32k", kFailed}, true, false},
+        {"ispParseHexFile", {"Size 32k", kFailed}, true, true},
+        {"ispProgramDevice", {"Size 32k", "start_program_flash", kFailed}, true, true},
         {"ispEnterAppliMode",
-         {"Size 32k", "start_program_flash", "Switching to appli mode"},
+         {"Size 32k", "start_program_flash", "Switching to appli mode", kFailed},
          true,
          true},
     };
@@ -148,6 +152,10 @@ TEST_F(IspSequence, EachFailingStepEndsWithItsBoxesAndCleanUp) {
             EXPECT_EQ(calls.back(), "ispExit()");
             calls.pop_back();
         }
+        if (c.boxes.back() == kFailed) {
+            EXPECT_EQ(calls.back(), "ispGetLastErrorMssg()");
+            calls.pop_back();
+        }
         EXPECT_EQ(calls.back(), "ispGetLastError()");
         EXPECT_EQ(calls[calls.size() - 2].rfind(c.step, 0), 0u) << calls[calls.size() - 2];
         if (c.fileWritten) {
@@ -166,7 +174,8 @@ TEST_F(IspSequence, MissingCalledEntryPointsAreNeverCalledAndEndTheirStep) {
     Calls calls = fake.calls();
     EXPECT_EQ(calls, (Calls{"ispInit()", "ispSetLogEnabled(0)", "ispSelectDevice(ATmega32U4)",
                             "ispSelectCommHardware(2)", "ispOpenUsbPort()", "ispReadSpecialByte(0)",
-                            "ispGetLastResult()", "ispGetLastError()", "ispExit()"}));
+                            "ispGetLastResult()", "ispGetLastError()", "ispGetLastErrorMssg()",
+                            "ispExit()"}));
 
     FakeIsp fresh;
     loader.lacking = {"ispGetLastError", "ispProgramDevice"};
@@ -222,31 +231,32 @@ TEST_F(IspSequence, EmptyVersionTextStillCompletes) {
 // The variant library lacking two names, driven only through the environment
 // as a program run would be, and its record written when it is unloaded.
 TEST(FakeIspEnvironment, FailsTheNamedStepAndWritesItsRecordOnUnload) {
-    TempWorkDir dir;
+    TempDir dir{TempDir::Use::WorkingFolder};
     const std::string record = (dir.path() / "record.txt").string();
-    setenv("KORVEX_FAKE_ISP_FAIL", "ispOpenUsbPort", 1);
-    setenv("KORVEX_FAKE_ISP_LAST_ERROR", "13", 1);
-    setenv("KORVEX_FAKE_ISP_RECORD", record.c_str(), 1);
+    SetEnv("KORVEX_FAKE_ISP_FAIL", "ispOpenUsbPort");
+    SetEnv("KORVEX_FAKE_ISP_LAST_ERROR", "13");
+    SetEnv("KORVEX_FAKE_ISP_RECORD", record);
 
-    struct VariantLoader : DlLibraryLoader {
+    struct VariantLoader : SystemLibraryLoader {
         void* load(const std::string&) override {
-            return DlLibraryLoader::load(KORVEX_FAKE_ISP_LACKING_PATH);
+            return SystemLibraryLoader::load(KORVEX_FAKE_ISP_LACKING_PATH);
         }
     } loader;
     FakeDialogs dialogs;
     std::ostringstream out;
     Buff image(Buff::kImageSize);
     EXPECT_EQ(RunIspSequence(image, 3, "16k", loader, dialogs, out), 13);
-    unsetenv("KORVEX_FAKE_ISP_FAIL");
-    unsetenv("KORVEX_FAKE_ISP_LAST_ERROR");
-    unsetenv("KORVEX_FAKE_ISP_RECORD");
+    UnsetEnv("KORVEX_FAKE_ISP_FAIL");
+    UnsetEnv("KORVEX_FAKE_ISP_LAST_ERROR");
+    UnsetEnv("KORVEX_FAKE_ISP_RECORD");
 
-    EXPECT_EQ(dialogs.texts(),
-              (Calls{"Missing function in DLL", "Missing function in DLL", "Size 16k"}));
+    EXPECT_EQ(dialogs.texts(), (Calls{"Missing function in DLL", "Missing function in DLL",
+                                      "Size 16k", "Update failed: fake failure"}));
     std::ifstream in(record);
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_EQ(text.str(), "run\ncall ispInit()\ncall ispSetLogEnabled(0)\n"
                           "call ispSelectDevice(ATmega16U4)\ncall ispSelectCommHardware(2)\n"
-                          "call ispOpenUsbPort()\ncall ispGetLastError()\nprogrammed 0\n");
+                          "call ispOpenUsbPort()\ncall ispGetLastError()\n"
+                          "call ispGetLastErrorMssg()\nprogrammed 0\n");
 }

@@ -1,10 +1,11 @@
 #include "fakes/fake_dialogs.h"
+#include "fakes/fake_isp.h"
 #include "fakes/fake_serial.h"
 #include "fakes/recording_list.h"
+#include "fakes/temp_dir.h"
 #include "firmware/device_types.h"
 #include "firmware/update_workflow.h"
 #include "link/device_commands.h"
-#include "tests/firmware/firmware_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,7 @@ class UpdateWorkflow : public ::testing::Test {
 } // namespace
 
 TEST_F(UpdateWorkflow, Display2018LoadsItsImageAndProgramsTheATmega16U4) {
-    TempWorkDir dir;
+    TempDir dir{TempDir::Use::WorkingFolder};
     FakeIsp fake;
     ApplyDeviceTypeChoice(false, 2, state, dialogs); // "display_2018"
     update(state.deviceTypeChoice);
@@ -94,6 +95,33 @@ TEST_F(UpdateWorkflow, NoConfirmationOrClosedPortEndsEarly) {
     EXPECT_EQ(list.entries, Texts{"COM is't open"});
     EXPECT_EQ(dialogShown, 0);
     EXPECT_EQ(countdown, 0);
+}
+
+TEST_F(UpdateWorkflow, ClosedPortWithABootloaderOnUsbAsksForTheTypeAndProgramsAtOnce) {
+    TempDir dir{TempDir::Use::WorkingFolder};
+    FakeIsp fake;
+    fake.setBootloaderPresent(true);
+    port.close();
+    const uint8_t choices[] = {kAutoDeviceType, 2, kAutoDeviceType, kAutoDeviceType};
+    const auto choose = [&] { state.deviceTypeChoice = choices[dialogShown++]; };
+    UpdateDeviceClick(c, countdown, choose);
+    EXPECT_EQ(dialogShown, 2);
+    EXPECT_EQ(dialogs.texts(), (Texts{"Choose type of device", "Size 32k", "start_program_flash",
+                                      "Switching to appli mode"}));
+    EXPECT_EQ(list.entries, Texts{"BrdId>> 2"});
+    EXPECT_TRUE(serial.written.empty());
+    EXPECT_EQ(countdown, 0);
+    EXPECT_EQ(fake.programmed(),
+              std::vector<uint8_t>(imageBuffer.data(), imageBuffer.data() + 0x3948));
+
+    // Auto again after the reminder: nothing is loaded or programmed.
+    fake.setBootloaderPresent(true);
+    dialogs.messages.clear();
+    list.entries.clear();
+    UpdateDeviceClick(c, countdown, choose);
+    EXPECT_EQ(dialogShown, 4);
+    EXPECT_EQ(dialogs.texts(), Texts{"Choose type of device"});
+    EXPECT_TRUE(list.entries.empty());
 }
 
 TEST_F(UpdateWorkflow, AutoReadsTheBoardIdFromTheDevice) {
@@ -149,7 +177,7 @@ TEST_F(UpdateWorkflow, Button7LogsTheLoaderMessageThen9B) {
 }
 
 TEST_F(UpdateWorkflow, Button8RightAfterStartProgramsOneFFByteOnThe16U4) {
-    TempWorkDir dir;
+    TempDir dir{TempDir::Use::WorkingFolder};
     FakeIsp fake;
     Button8Click(c);
     EXPECT_EQ(fake.calls()[2], "ispSelectDevice(ATmega16U4)");

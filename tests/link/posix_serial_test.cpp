@@ -1,9 +1,9 @@
 // The real termios backend against the simulator on a pseudo-terminal.
+#include "fakes/temp_dir.h"
 #include "link/device_commands.h"
 #include "link/posix/port_path.h"
 #include "link/posix/posix_serial.h"
 #include "sim/controller_sim.h"
-#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "monitor/data_log.h"
 
 #include "fakes/recording_list.h"
+#include "fakes/temp_dir.h"
 #include "monitor/live_params.h"
-#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +76,7 @@ class DataLogTest : public ::testing::Test {
     DataLog::Clock clock() {
         return [this] { return stamp; };
     }
-    std::string logPath(const std::string& name) const { return folder.path() + "/" + name; }
+    std::string logPath(const std::string& name) const { return folder.file(name); }
 
     TempDir folder;
     RecordingList list;
@@ -159,7 +159,7 @@ TEST_F(DataLogTest, DynoEstimatesKeepTheirLowSixteenBits) {
 
 TEST_F(DataLogTest, FileThatCannotBeCreatedLeavesLoggingOffAndWritesNothing) {
     for (const std::string& bad :
-         {folder.path() + "/missing/deeper", folder.path() + "/" + std::string(5000, 'x')}) {
+         {folder.file("missing/deeper"), folder.file(std::string(5000, 'x'))}) {
         list.entries.clear();
         DataLog failing(log, dino, clock(), bad);
         EXPECT_EQ(failing.Button4Click(true), "StartLog");

@@ -1,8 +1,8 @@
 #include "monitor/log_reader.h"
 
+#include "fakes/temp_dir.h"
 #include "monitor/log_layout.h"
-#include "tests/monitor/recorded_log.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/recorded_log.h"
 
 #include <gtest/gtest.h>
 
@@ -120,8 +120,8 @@ TEST_F(LogReaderTest, FilesThatAreNoLogSayWhy) {
     EXPECT_EQ(ParseDataLog("a\tb\tc\t\n1\t2\t3\t").failure,
               "This is not a KORVEX data log: its first line is not the log header.");
     EXPECT_EQ(ParseDataLog(LogHeaderText()).failure, "The log holds no records yet.");
-    EXPECT_EQ(ReadDataLog(folder.path() + "/none.txt").failure,
-              "Can't open " + folder.path() + "/none.txt: No such file or directory");
+    EXPECT_EQ(ReadDataLog(folder.file("none.txt")).failure,
+              "Can't open " + folder.file("none.txt") + ": No such file or directory");
     // Only the header's first 40 names are a fixed part of the file.
     EXPECT_EQ(ParseDataLog(LogHeaderText().substr(1)).failure.substr(0, 20),
               "This is not a KORVEX");
@@ -141,6 +141,35 @@ TEST_F(LogReaderTest, LinesEndedWithCarriageReturnsRead) {
     ASSERT_EQ(data.records(), 2u);
     EXPECT_EQ(Value(data, "speed_kmh", 1), 78);
     EXPECT_EQ(Value(data, "h_brake_sw", 1), 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LogReaderTest, APullOfARecordedLogChartsAsTheDynoModelComputedIt) {
+    RecordedLog log(folder.path());
+    uint32_t tick = 0;
+    for (uint16_t speed = 0; speed <= 200; speed += 5, tick += 4) {
+        log.add(tick, speed, 0); // cruising up
+    }
+    const double pullStart = tick / 40.0;
+    for (uint16_t speed = 50; speed <= 150; ++speed, tick += 4) {
+        log.add(tick, speed, 1000);
+    }
+    const double pullEnd = (tick - 4) / 40.0;
+    log.add(tick, 150, 3000); // just after the pull
+    const LogData data = ReadDataLog(log.close());
+
+    const DynoCurve curve = MakeDynoCurve(PullFromLog(data, pullStart, pullEnd));
+    ASSERT_EQ(curve.points.size(), 101u);
+    EXPECT_DOUBLE_EQ(curve.points[50].speed, 100);
+    EXPECT_DOUBLE_EQ(curve.points[50].total, 118);
+    EXPECT_DOUBLE_EQ(curve.points[50].aero, 13);
+    Dino dino;
+    dino.Compute(150, 1000);
+    EXPECT_DOUBLE_EQ(curve.peak.speed, 150);
+    EXPECT_DOUBLE_EQ(curve.peak.total, dino.Total());
 }
 
 } // namespace

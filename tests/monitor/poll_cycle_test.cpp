@@ -4,10 +4,10 @@
 #include "dyno/dino.h"
 #include "fakes/fake_serial.h"
 #include "fakes/recording_list.h"
+#include "fakes/temp_dir.h"
 #include "monitor/data_log.h"
 #include "monitor/live_params.h"
 #include "tests/monitor/recording_poll_view.h"
-#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +48,20 @@ std::tm FixedTime() {
     t.tm_year = 122;
     return t;
 }
+
+// What a live plot would be handed: frame kind, its byte 20, the tick.
+struct RecordingListener : LiveFrameListener {
+    void liveFrame(bool wordFrame, const uint8_t* frame, uint32_t tickCount) override {
+        seen.push_back({wordFrame, frame[20], tickCount});
+    }
+    struct Seen {
+        bool wordFrame;
+        uint8_t byte20;
+        uint32_t tick;
+        bool operator==(const Seen&) const = default;
+    };
+    std::vector<Seen> seen;
+};
 
 class PollCycleTest : public ::testing::Test {
   protected:
@@ -105,6 +119,8 @@ TEST_F(PollCycleTest, ConnectsThenFillsByteColumnOnFourthTickAndWordColumnTwoLat
     answer({kConnectReady});
     answer(ByteFrame());
     answer(WordFrame());
+    RecordingListener listener;
+    cycle.setFrameListener(&listener);
     cycle.Button5Click();
     EXPECT_EQ(view.captions, Entries{"Stop"});
 
@@ -134,6 +150,8 @@ TEST_F(PollCycleTest, ConnectsThenFillsByteColumnOnFourthTickAndWordColumnTwoLat
     EXPECT_EQ(view.cell(2, 12), "12");
     EXPECT_EQ(view.cell(2, 13), ""); // rows past the word table stay empty
     EXPECT_EQ(list.entries.size(), 2u);
+    using Seen = RecordingListener::Seen;
+    EXPECT_EQ(listener.seen, (std::vector<Seen>{{false, 220, 4}, {true, 0xFF, 6}}));
 }
 
 TEST_F(PollCycleTest, FrameCommandsAlternateAcrossAReconnect) {

@@ -1,0 +1,81 @@
+#include "core/file_system.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <io.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <windows.h>
+
+namespace {
+
+std::wstring Widen(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(size_t(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), size);
+    return wide;
+}
+
+} // namespace
+
+std::filesystem::path PathFromText(const std::string& text) {
+    // Every path takes the long form (\\?\C:\...), so files far down a folder tree,
+    // and the folders a path names on the way, stay reachable past 260 characters.
+    const std::wstring wide = Widen(text);
+    if (wide.empty() || wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\")) {
+        return std::filesystem::path(wide);
+    }
+    // The long form takes only absolute paths with backslashes and no "..".
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD used = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (used == 0 || used >= size) {
+        return std::filesystem::path(wide);
+    }
+    full.resize(used);
+    if (full.starts_with(L"\\\\")) {
+        return std::filesystem::path(L"\\\\?\\UNC\\" + full.substr(2));
+    }
+    return std::filesystem::path(L"\\\\?\\" + full);
+}
+
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
+    return _wfopen(path.c_str(), Widen(mode).c_str());
+}
+
+std::FILE* CreateNewFile(const std::filesystem::path& path, bool text) {
+    // The C runtime ignores fopen's "x"; _O_EXCL really refuses an existing file.
+    const int flags = _O_CREAT | _O_EXCL | _O_WRONLY | (text ? _O_TEXT : _O_BINARY);
+    const int fd = _wopen(path.c_str(), flags, _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::FILE* file = _wfdopen(fd, text ? L"w" : L"wb");
+    if (file == nullptr) {
+        _close(fd);
+    }
+    return file;
+}
+
+bool SyncFile(std::FILE* file) {
+    return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+}
+
+bool IsWritable(const std::filesystem::path& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
+bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+std::tm LocalTime(std::time_t t) {
+    std::tm local{};
+    localtime_s(&local, &t);
+    return local;
+}

@@ -1,0 +1,14 @@
+#include "isp/dfu_transport.h"
+
+#include <chrono>
+#include <thread>
+
+uint64_t SteadyIspClock::nowMs() {
+    using namespace std::chrono;
+    return static_cast<uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void SteadyIspClock::sleepMs(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}

@@ -1,0 +1,45 @@
+#include "monitor/live_history.h"
+
+#include "monitor/log_layout.h"
+#include "monitor/poll_cycle.h"
+
+const std::vector<std::string>& LiveHistory::ChannelNames() {
+    // The log's columns without the time and the dyno estimates, which no frame carries.
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> out;
+        for (const std::string& name : LogColumnNames()) {
+            if (name != LogColumnNames().front() && name != kDinoTotalName &&
+                name != kDinoAeroName) {
+                out.push_back(name);
+            }
+        }
+        return out;
+    }();
+    return names;
+}
+
+size_t LiveHistory::add(bool wordFrame, const uint8_t* frame, uint32_t tickCount) {
+    const double seconds = static_cast<double>(tickCount) / PollCycle::kTicksPerSecond;
+    latest_ = seconds;
+    if (wordFrame) {
+        for (size_t i = 0; i < kWordParCount; ++i) {
+            push(i, seconds, wordValue(i, FrameWord(frame, i)));
+        }
+        return 0;
+    }
+    for (size_t j = 0; j < kByteParCount; ++j) {
+        push(kWordChannels + j, seconds, byteValue(j, frame[j]));
+    }
+    const uint8_t switches = frame[kSwitchByteIndex];
+    push(kChannelCount - 2, seconds, switches & 1u);
+    push(kChannelCount - 1, seconds, (switches >> 1) & 1u);
+    return kWordChannels;
+}
+
+void LiveHistory::push(size_t channel, double seconds, double value) {
+    auto& samples = channels_[channel];
+    samples.push_back({seconds, value});
+    while (samples.front().seconds < seconds - kSpanSeconds) {
+        samples.pop_front();
+    }
+}

@@ -1,0 +1,213 @@
+#include "monitor/log_plot_window.h"
+
+#include "core/dialogs.h"
+#include "dyno/dyno_view.h"
+#include "monitor/channel_chart.h"
+#include "monitor/live_params.h"
+#include "ui/chart_png.h"
+#include "ui/qt_text.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace {
+
+// What a fresh log shows first: the speed and the power estimate.
+const QStringList kFirstChannels = {QString::fromLatin1(kWordPars[kSpeedWord].name),
+                                    QString::fromLatin1(kDinoTotalName)};
+
+QString FileName(const std::string& path) {
+    return QFileInfo(FromPath(path)).fileName();
+}
+
+} // namespace
+
+LogPlotWindow::LogPlotWindow(Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window), dialogs_(dialogs), chart_(new ChannelChart(this)),
+      list_(new QListWidget(this)), stacked_(new QCheckBox(QStringLiteral("S&tacked"), this)),
+      cursor_(new QLabel(this)) {
+    setWindowTitle(QStringLiteral("Plot log"));
+    setObjectName(QStringLiteral("LogPlotWindow"));
+    resize(1000, 640);
+    stacked_->setObjectName(QStringLiteral("StackedBox"));
+    stacked_->setChecked(true);
+    list_->setObjectName(QStringLiteral("ChannelList"));
+    cursor_->setObjectName(QStringLiteral("CursorLabel"));
+    cursor_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    cursor_->setWordWrap(true);
+
+    auto* bar = new QHBoxLayout;
+    connect(button("OpenButton", QStringLiteral("&Open...")), &QPushButton::clicked, this,
+            &LogPlotWindow::OpenClick);
+    connect(button("ReloadButton", QStringLiteral("&Reload")), &QPushButton::clicked, this,
+            &LogPlotWindow::ReloadClick);
+    connect(button("FitButton", QStringLiteral("&Fit")), &QPushButton::clicked, this,
+            &LogPlotWindow::FitClick);
+    connect(button("SavePngButton", QStringLiteral("&Save PNG...")), &QPushButton::clicked, this,
+            &LogPlotWindow::SavePngClick);
+    selectPull_ = button("SelectPullButton", QStringLiteral("Select &pull"));
+    selectPull_->setCheckable(true);
+    for (int p = 0; p < 2; ++p) {
+        pulls_[p] = button(p == 0 ? "Pull1Button" : "Pull2Button",
+                           QStringLiteral("Dyno pull &%1").arg(p + 1));
+        pulls_[p]->setEnabled(false);
+        connect(pulls_[p], &QPushButton::clicked, this, [this, p] { PullClick(p); });
+    }
+    for (QObject* child : children()) {
+        if (auto* b = qobject_cast<QPushButton*>(child)) {
+            bar->addWidget(b);
+        }
+    }
+    bar->insertWidget(3, stacked_);
+    bar->addStretch();
+
+    auto* split = new QSplitter(this);
+    split->addWidget(list_);
+    split->addWidget(chart_);
+    split->setStretchFactor(1, 1);
+    split->setSizes({170, 830});
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(split, 1);
+    layout->addWidget(cursor_);
+
+    connect(list_, &QListWidget::itemChanged, this, &LogPlotWindow::plotChosen);
+    connect(stacked_, &QCheckBox::toggled, this, &LogPlotWindow::plotChosen);
+    connect(selectPull_, &QPushButton::toggled, chart_, &ChannelChart::setSpanSelecting);
+    connect(chart_, &ChannelChart::spanSelected, this, &LogPlotWindow::selectSpan);
+    connect(chart_, &ChannelChart::cursorMoved, this,
+            [this] { cursor_->setText(chart_->cursorText()); });
+}
+
+QPushButton* LogPlotWindow::button(const char* name, const QString& text) {
+    auto* b = new QPushButton(text, this);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+DynoView* LogPlotWindow::dynoView() {
+    if (dyno_ == nullptr) {
+        dyno_ = new DynoView(dialogs_, this);
+    }
+    return dyno_;
+}
+
+bool LogPlotWindow::openLog(const std::string& path) {
+    LogData data = ReadDataLog(path);
+    if (!data.failure.empty()) {
+        dialogs_.showMessage(data.failure);
+        return false;
+    }
+    const bool samePath = path == path_;
+    const QStringList chosen = samePath ? chosenChannels() : kFirstChannels;
+    const QCPRange view = chart_->timeRange();
+    data_ = std::move(data);
+    path_ = path;
+    setWindowTitle(QStringLiteral("Plot log - ") + FileName(path));
+    fillList();
+    chooseChannels(chosen);
+    if (samePath) {
+        chart_->setTimeRange(view);
+        chart_->replot();
+    } else {
+        selectSpan(0, 0);
+        chart_->fit();
+    }
+    if (!data_.problems.empty()) {
+        dialogs_.showMessage(data_.problemText());
+    }
+    return true;
+}
+
+void LogPlotWindow::fillList() {
+    QStringList names;
+    for (const std::string& name : data_.names) {
+        names << FromBytes(name);
+    }
+    FillChannelList(*list_, names);
+}
+
+QStringList LogPlotWindow::chosenChannels() const {
+    return CheckedChannels(*list_);
+}
+
+void LogPlotWindow::chooseChannels(const QStringList& names) {
+    CheckChannels(*list_, names);
+    plotChosen();
+}
+
+void LogPlotWindow::plotChosen() {
+    const QStringList names = chosenChannels();
+    chart_->setChannels(names, stacked_->isChecked());
+    const size_t n = data_.records();
+    for (int g = 0; g < names.size(); ++g) {
+        const auto at = std::find(data_.names.begin(), data_.names.end(), ToBytes(names[g]));
+        const std::vector<float>& column = data_.channels[at - data_.names.begin()];
+        QVector<QCPGraphData> points(static_cast<qsizetype>(n));
+        for (size_t i = 0; i < n; ++i) {
+            points[static_cast<qsizetype>(i)] = {data_.seconds[i], column[i]};
+        }
+        chart_->channelGraph(g)->data()->set(points, true);
+    }
+    if (names.isEmpty() || chart_->channelGraph(0)->dataCount() == 0) {
+        chart_->replot();
+        return;
+    }
+    // Each value axis fits its own channel; the time stays where the user put it.
+    for (int g = 0; g < chart_->channelCount(); ++g) {
+        chart_->channelGraph(g)->rescaleValueAxis(false);
+    }
+    chart_->replot();
+    cursor_->setText(chart_->cursorText());
+}
+
+void LogPlotWindow::selectSpan(double from, double to) {
+    spanFrom_ = from;
+    spanTo_ = to;
+    chart_->setSpan(QCPRange(from, to));
+    for (QPushButton* pull : pulls_) {
+        pull->setEnabled(to > from);
+    }
+}
+
+void LogPlotWindow::OpenClick() {
+    if (const auto path = dialogs_.chooseOpenFile()) {
+        openLog(*path);
+    }
+}
+
+void LogPlotWindow::ReloadClick() {
+    if (!path_.empty()) {
+        openLog(path_);
+    }
+}
+
+void LogPlotWindow::FitClick() {
+    chart_->fit();
+}
+
+void LogPlotWindow::SavePngClick() {
+    const QFileInfo log(FromPath(path_.empty() ? std::string("plot") : path_));
+    SaveChartPng(*chart_, dialogs_, ToPath(log.dir().filePath(log.completeBaseName() + ".png")));
+}
+
+void LogPlotWindow::PullClick(int index) {
+    if (!(spanTo_ > spanFrom_)) {
+        return;
+    }
+    const QString label = QStringLiteral("%1, %2-%3 s")
+                              .arg(FileName(path_))
+                              .arg(spanFrom_, 0, 'f', 1)
+                              .arg(spanTo_, 0, 'f', 1);
+    DynoView* view = dynoView();
+    view->setPull(index, PullFromLog(data_, spanFrom_, spanTo_), label);
+    view->show();
+    view->raise();
+}

@@ -1,0 +1,255 @@
+#include "tests/fuzz/fuzz_entries.h"
+
+#include "config/gfg_pars.h"
+#include "config/value_codec.h"
+#include "core/decimal_text.h"
+#include "core/my_err_log.h"
+#include "dyno/dino.h"
+#include "dyno/dino_editor.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/fake_serial.h"
+#include "firmware/firmware_image.h"
+#include "link/device_commands.h"
+#include "monitor/data_log.h"
+#include "monitor/poll_cycle.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Require(bool holds, const char* property) {
+    if (!holds) {
+        std::fprintf(stderr, "fuzz property broken: %s\n", property);
+        std::abort();
+    }
+}
+
+// One folder per process for the files the entries write, removed at exit. The path is
+// never destroyed: the exit handler runs after the destructors of statics made before it.
+const fs::path& Scratch() {
+    static const fs::path* folder = [] {
+        auto* f =
+            new fs::path(fs::temp_directory_path() / ("korvex_fuzz_" + std::to_string(getpid())));
+        fs::create_directories(*f);
+        std::atexit([] {
+            std::error_code ignored;
+            fs::remove_all(Scratch(), ignored);
+        });
+        return f;
+    }();
+    return *folder;
+}
+
+std::string WriteScratch(const char* name, const uint8_t* data, size_t size) {
+    const fs::path path = Scratch() / name;
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    return path.string();
+}
+
+std::vector<uint8_t> ReadBack(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The bytes as the answers of successive reads: a length byte, then that many bytes;
+// length 0 is a read that times out.
+void ScriptReads(const uint8_t* data, size_t size, FakeSerial::Shared& serial) {
+    size_t i = 0;
+    while (i < size) {
+        const size_t declared = data[i++];
+        const size_t n = std::min(declared, size - i);
+        serial.reads.emplace_back(data + i, data + i + n);
+        i += n;
+    }
+}
+
+class SilentView : public PollView {
+  public:
+    void toggleHeartbeat() override {}
+    void setElapsedText(const std::string&) override {}
+    void setStartCaption(const std::string&) override {}
+    void setGridCell(int, int, const std::string& text) override { cells += text.size(); }
+    void clickCloseDevice() override {}
+    void runIspSequence() override {}
+    size_t cells = 0;
+};
+
+std::tm FixedStamp() {
+    std::tm t{};
+    t.tm_mday = 1;
+    t.tm_year = 126;
+    return t;
+}
+
+} // namespace
+
+const char* FuzzScratchFolder() {
+    static const std::string folder = Scratch().string();
+    return folder.c_str();
+}
+
+// The text sits at the start of the image buffer and the parse writes the image over
+// it, so a read past the text or a write past 0x20000 shows as a different result when
+// the bytes after the text differ (or as an ASan report).
+void FuzzIntelHex(const uint8_t* data, size_t size) {
+    const auto length = uint32_t(std::min<size_t>(size, Buff::kImageSize));
+    static const char kTail[] = ":0100000055AA\r\n:00000001FF\r\n";
+    Buff plain(Buff::kImageSize);
+    Buff tailed(Buff::kImageSize);
+    std::copy_n(data, length, plain.data());
+    std::copy_n(data, length, tailed.data());
+    for (uint32_t i = length; i < Buff::kImageSize; ++i) {
+        tailed.data()[i] = uint8_t(kTail[(i - length) % (sizeof kTail - 1)]);
+    }
+    uint32_t bytes[2] = {};
+    uint32_t last[2] = {};
+    const bool ended[2] = {ParseIntelHex(plain, length, bytes[0], last[0]),
+                           ParseIntelHex(tailed, length, bytes[1], last[1])};
+    Require(ended[0] == ended[1] && bytes[0] == bytes[1] && last[0] == last[1],
+            "the HEX parse depends only on its text");
+    Require(std::equal(plain.data(), plain.data() + Buff::kImageSize, tailed.data()),
+            "the parsed image depends only on the text");
+    Require(last[0] < Buff::kImageSize || bytes[0] == 0, "no record lands past the buffer");
+}
+
+// First byte: the parameter; second: the decimal separator; the rest is what was typed.
+void FuzzTypedText(const uint8_t* data, size_t size) {
+    if (size < 2) {
+        return;
+    }
+    const PAR_long& p = kParLong[data[0] % kParCount];
+    const char separator = (data[1] & 1) != 0 ? ',' : '.';
+    const std::string text(reinterpret_cast<const char*>(data) + 2, size - 2);
+
+    FakeDialogs dialogs;
+    const float value = EnterValue(p, text, separator, dialogs);
+    Require(std::isfinite(value), "an entered value is finite");
+    if (const ElementType* t = FindElementType(p.type)) {
+        const double raw = double(value) / double(p.scale);
+        Require(raw >= t->min - 0.5 && raw <= t->max + 0.5, "an entered value is in range");
+        Require(ParseDecimalFloat(FullText(value, separator), separator) == value,
+                "the full text of an entered value reads back as the value");
+    }
+    if (const auto number = DinoEditor::ParseNumber(text, separator)) {
+        const float coefficient = float(*number);
+        Require(std::isfinite(coefficient), "an accepted coefficient is a finite float");
+        const auto back =
+            DinoEditor::ParseNumber(DinoEditor::ValueText(coefficient, separator), separator);
+        Require(back && float(*back) == coefficient, "a shown coefficient reads back");
+    }
+    (void)CellText(value, separator);
+}
+
+// A block loaded from a file and stored again is byte-identical, through the working
+// values and through the saved file.
+void FuzzConfigFile(const uint8_t* data, size_t size) {
+    const std::string path = WriteScratch("block.cfg", data, std::min<size_t>(size, 4096));
+    GfgPars pars;
+    Require(pars.ReadFile(path), "a readable file loads");
+    const ConfigBlock loaded = pars.block();
+    Require(std::equal(data, data + std::min(size, loaded.size()), loaded.begin()),
+            "the file's bytes are the block's start");
+    WorkingValues working;
+    LoadWorkingValues(working, loaded);
+    ConfigBlock stored = loaded;
+    StoreWorkingValues(working, stored);
+    Require(stored == loaded, "working values store back to the same block");
+    const std::string saved = (Scratch() / "saved.cfg").string();
+    Require(pars.WriteFile(saved), "the block saves");
+    const std::vector<uint8_t> bytes = ReadBack(saved);
+    Require(std::equal(bytes.begin(), bytes.end(), loaded.begin(), loaded.end()),
+            "the saved file holds the block");
+}
+
+void FuzzDinoFile(const uint8_t* data, size_t size) {
+    const std::string path = WriteScratch("dino.cfg", data, std::min<size_t>(size, 256));
+    Dino dino;
+    const int read = dino.ReadFile(path);
+    Require(read == int(std::min<size_t>(size / 4, Dino::kCount)),
+            "every whole coefficient is read");
+    Require(std::memcmp(dino.Values().data(), data, size_t(read) * 4) == 0,
+            "coefficients keep their bits");
+    const std::string saved = (Scratch() / "saved_dino.cfg").string();
+    Require(dino.WriteFile(saved) == Dino::kCount, "the coefficients save");
+    const std::vector<uint8_t> bytes = ReadBack(saved);
+    Require(bytes.size() == 32 && std::memcmp(bytes.data(), dino.Values().data(), 32) == 0,
+            "the saved file holds the coefficients");
+    for (size_t i = 0; i + 4 <= size && i < 64; i += 4) {
+        dino.Compute(uint16_t(data[i] | data[i + 1] << 8),
+                     uint16_t(data[i + 2] | data[i + 3] << 8));
+        (void)dino.Total();
+        (void)dino.Aero();
+    }
+    for (const float f : dino.Values()) {
+        (void)DinoEditor::ValueText(f, ',');
+    }
+}
+
+// Connect answers and frames as the controller's reads, with the data log on, through
+// as many ticks as it takes to use them up.
+void FuzzLiveFrames(const uint8_t* data, size_t size) {
+    FakeSerial::Shared serial;
+    ScriptReads(data, size, serial);
+    CommDevice port(std::make_unique<FakeSerial>(serial));
+    port.open(7);
+    MyErrLog log;
+    Dino dino;
+    DataLog dataLog(log, dino, FixedStamp, Scratch().string());
+    SilentView view;
+    PollCycle cycle(port, log, dataLog, view);
+    cycle.Button5Click();
+    dataLog.ToggleDataLog(true);
+    for (int tick = 0; tick < 400 && !serial.reads.empty(); ++tick) {
+        if (!cycle.runFlag()) {
+            cycle.Button5Click();
+        }
+        cycle.Timer1Timer();
+    }
+    const std::string logPath = dataLog.path();
+    dataLog.ToggleDataLog(true);
+    std::error_code ignored;
+    fs::remove(logPath, ignored);
+}
+
+// First byte: which request; the rest: the controller's reads.
+void FuzzSerialAnswers(const uint8_t* data, size_t size) {
+    if (size < 1) {
+        return;
+    }
+    FakeSerial::Shared serial;
+    ScriptReads(data + 1, size - 1, serial);
+    CommDevice port(std::make_unique<FakeSerial>(serial));
+    port.open(7);
+    if ((data[0] & 1) == 0) {
+        std::string text;
+        uint8_t answer[kBoardInfoSize];
+        if (requestBoardInfo(port, text, answer)) {
+            (void)BoardInfoDateText(answer);
+        }
+        return;
+    }
+    GfgPars pars;
+    ConfigBlock copy{};
+    if (pars.ReadDevice(port, copy)) {
+        Require(copy == pars.block(), "the copy is the block read");
+        WorkingValues working;
+        LoadWorkingValues(working, copy);
+        ConfigBlock stored = copy;
+        StoreWorkingValues(working, stored);
+        Require(stored == copy, "a block read stores back unchanged");
+    }
+}
