@@ -223,7 +223,7 @@ TEST_F(CompareTest, TakeOverThenExportBothTexts) {
     EXPECT_EQ(list.entries.back(), "Exported " + dir.file("config.txt"));
 
     // A failed export keeps the earlier file.
-    dialogs.saveAnswers.push_back(dir.path());
+    dialogs.saveAnswers.push_back(dir.path().string());
     EXPECT_FALSE(compare.ExportConfig());
     EXPECT_EQ(list.entries.back(), "Can't save file");
 }

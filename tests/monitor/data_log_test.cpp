@@ -76,14 +76,16 @@ class DataLogTest : public ::testing::Test {
     DataLog::Clock clock() {
         return [this] { return stamp; };
     }
-    std::string logPath(const std::string& name) const { return folder.file(name); }
+    std::string logPath(const std::string& name) const {
+        return folder.path().string() + "/" + name;
+    }
 
     TempDir folder;
     RecordingList list;
     MyErrLog log;
     Dino dino;
     std::tm stamp{};
-    DataLog dataLog{log, dino, clock(), folder.path()};
+    DataLog dataLog{log, dino, clock(), folder.path().string()};
 };
 
 TEST_F(DataLogTest, LogStoppedBeforeAnyFrameHoldsOnlyTheHeader) {
@@ -191,7 +193,7 @@ TEST_F(DataLogTest, ALogOfTheSameSecondNeverEmptiesTheEarlierOne) {
 TEST_F(DataLogTest, RecordsStayBufferedUntilTheLogIsClosedAtProgramEnd) {
     std::string path;
     {
-        DataLog local(log, dino, clock(), folder.path());
+        DataLog local(log, dino, clock(), folder.path().string());
         ASSERT_TRUE(local.ToggleDataLog(true));
         path = local.path();
         for (uint32_t tick = 0; tick < 20; tick += 4) {

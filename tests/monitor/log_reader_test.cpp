@@ -35,7 +35,7 @@ class LogReaderTest : public ::testing::Test {
 };
 
 TEST_F(LogReaderTest, ReadsEveryRecordOfTheWritersLogByHeaderName) {
-    RecordedLog log(folder.path());
+    RecordedLog log(folder.path().string());
     log.add(400, 100, 1000, 200);
     log.add(404, 120, 0, 10);
     log.addWords(408, 150, 3000); // the byte frame of this pair never arrived
@@ -63,7 +63,7 @@ TEST_F(LogReaderTest, ReadsEveryRecordOfTheWritersLogByHeaderName) {
 }
 
 TEST_F(LogReaderTest, DamagedLinesAreSkippedAndNamedInOneMessage) {
-    RecordedLog log(folder.path());
+    RecordedLog log(folder.path().string());
     for (uint32_t i = 0; i < 6; ++i) {
         log.add(4 * i, static_cast<uint16_t>(50 + i), 0);
     }
@@ -98,7 +98,7 @@ TEST_F(LogReaderTest, DamagedLinesAreSkippedAndNamedInOneMessage) {
 }
 
 TEST_F(LogReaderTest, ALogStillBeingWrittenGivesItsFinishedRecords) {
-    RecordedLog log(folder.path());
+    RecordedLog log(folder.path().string());
     uint32_t written = 0;
     // Enough for the stream to hand several buffers to the file while it stays open.
     for (; written < 400; ++written) {
@@ -128,7 +128,7 @@ TEST_F(LogReaderTest, FilesThatAreNoLogSayWhy) {
 }
 
 TEST_F(LogReaderTest, LinesEndedWithCarriageReturnsRead) {
-    RecordedLog log(folder.path());
+    RecordedLog log(folder.path().string());
     log.add(40, 77, 0);
     log.add(44, 78, 0);
     std::string text = ReadWholeFile(log.close());
@@ -148,7 +148,7 @@ TEST_F(LogReaderTest, LinesEndedWithCarriageReturnsRead) {
 namespace {
 
 TEST_F(LogReaderTest, APullOfARecordedLogChartsAsTheDynoModelComputedIt) {
-    RecordedLog log(folder.path());
+    RecordedLog log(folder.path().string());
     uint32_t tick = 0;
     for (uint16_t speed = 0; speed <= 200; speed += 5, tick += 4) {
         log.add(tick, speed, 0); // cruising up

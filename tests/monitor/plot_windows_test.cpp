@@ -22,7 +22,7 @@ class LogPlotTest : public ::testing::Test {
   protected:
     LogPlotTest() {
         // 30 s cruising at 80 km/h, then a pull from 50 to 150 km/h, 10 km/h a second.
-        RecordedLog log(folder.path());
+        RecordedLog log(folder.path().string());
         uint32_t tick = 400;
         for (; tick < 1600; tick += 4) {
             log.add(tick, 80, 0);

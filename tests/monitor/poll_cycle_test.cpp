@@ -100,7 +100,7 @@ class PollCycleTest : public ::testing::Test {
     MyErrLog log;
     Dino dino;
     TempDir folder;
-    DataLog dataLog{log, dino, FixedTime, folder.path()};
+    DataLog dataLog{log, dino, FixedTime, folder.path().string()};
     RecordingPollView view;
     PollCycle cycle{port, log, dataLog, view};
 };
