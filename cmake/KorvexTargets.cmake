@@ -15,7 +15,12 @@ function(korvex_room_includes target)
         file(MAKE_DIRECTORY ${dir})
         file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${room} ${dir}/${room} SYMBOLIC)
     endif()
-    target_include_directories(${target} PUBLIC ${dir})
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL INTERFACE_LIBRARY)
+        target_include_directories(${target} INTERFACE ${dir})
+    else()
+        target_include_directories(${target} PUBLIC ${dir})
+    endif()
 endfunction()
 
 # A toolkit-free library of one room.

@@ -11,13 +11,6 @@
 // A known board id sets `state.targetChipSize` even when the text then does not fit.
 bool LoadImageResource(uint8_t* buffer, uint32_t& length, uint8_t boardId, FirmwareState& state);
 
-// Turns the `textLength` bytes of Intel HEX text at the start of `buffer` into a
-// flat image in the same buffer (0xFF where no record wrote). `dataBytes` is the
-// sum of the stored records' byte counts, `lastAddress` the highest address a
-// record wrote. True only when an end record was read; the text ending first or
-// an empty line stops the parse. Malformed records are skipped whole.
-bool ParseIntelHex(Buff& buffer, uint32_t textLength, uint32_t& dataBytes, uint32_t& lastAddress);
-
 // Loads and parses the image of `boardId` into `buffer`, sets the image end
 // address and chip size in `state`, and replaces `message` with
 // "hex, len = <n>\n" plus "parser,len= <bytes>, addr=<last>" when the text was

@@ -145,5 +145,29 @@ using StepFn = const char*();
 using BootloaderPresentFn = int();
 } // namespace isp
 
+// Declared from the signatures above for the libraries that define them (KORVEX's own
+// and the tests' fake), so a definition of another type than the one the sequence calls
+// fails to compile there.
+extern "C" {
+isp::InitFn ispInit;
+isp::SetLogEnabledFn ispSetLogEnabled;
+isp::SelectDeviceFn ispSelectDevice;
+isp::SelectCommHardwareFn ispSelectCommHardware;
+isp::OpenUsbPortFn ispOpenUsbPort;
+isp::ReadSpecialByteFn ispReadSpecialByte;
+isp::GetLastResultFn ispGetLastResult;
+isp::EraseDeviceFn ispEraseDevice;
+isp::ParseHexFileFn ispParseHexFile;
+isp::FillBufferAddrRangeFn ispFillBufferAddrRange;
+isp::ProgramDeviceFn ispProgramDevice;
+isp::EnterAppliModeFn ispEnterAppliMode;
+isp::GetLastErrorFn ispGetLastError;
+isp::GetLastErrorMssgFn ispGetLastErrorMssg;
+isp::ExitFn ispExit;
+isp::ProgressFn korvexIspProgress;
+isp::StepFn korvexIspStep;
+isp::BootloaderPresentFn korvexIspBootloaderPresent;
+}
+
 // The interface selection that makes the library use its USB port.
 inline constexpr int kIspUsbInterface = 2;

@@ -6,8 +6,6 @@
 #include "isp/isp_session.h"
 #include "isp/libusb_transport.h"
 
-#include <type_traits>
-
 #define ISP_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
@@ -85,21 +83,6 @@ ISP_EXPORT const char* korvexIspStep() {
 ISP_EXPORT int korvexIspBootloaderPresent() {
     return Session().bootloaderPresent() ? 1 : 0;
 }
-
-static_assert(std::is_same_v<decltype(ispInit), isp::InitFn>);
-static_assert(std::is_same_v<decltype(ispSetLogEnabled), isp::SetLogEnabledFn>);
-static_assert(std::is_same_v<decltype(ispSelectDevice), isp::SelectDeviceFn>);
-static_assert(std::is_same_v<decltype(ispSelectCommHardware), isp::SelectCommHardwareFn>);
-static_assert(std::is_same_v<decltype(ispOpenUsbPort), isp::OpenUsbPortFn>);
-static_assert(std::is_same_v<decltype(ispReadSpecialByte), isp::ReadSpecialByteFn>);
-static_assert(std::is_same_v<decltype(ispGetLastResult), isp::GetLastResultFn>);
-static_assert(std::is_same_v<decltype(ispEraseDevice), isp::EraseDeviceFn>);
-static_assert(std::is_same_v<decltype(ispParseHexFile), isp::ParseHexFileFn>);
-static_assert(std::is_same_v<decltype(ispFillBufferAddrRange), isp::FillBufferAddrRangeFn>);
-static_assert(std::is_same_v<decltype(ispProgramDevice), isp::ProgramDeviceFn>);
-static_assert(std::is_same_v<decltype(ispEnterAppliMode), isp::EnterAppliModeFn>);
-static_assert(std::is_same_v<decltype(ispGetLastError), isp::GetLastErrorFn>);
-static_assert(std::is_same_v<decltype(ispExit), isp::ExitFn>);
 
 #define ISP_NOT_SUPPORTED(name)                                                                    \
     ISP_EXPORT int name() {                                                                        \

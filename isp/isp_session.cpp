@@ -1,11 +1,12 @@
 #include "isp/isp_session.h"
 
-#include "firmware/firmware_image.h"
+#include "firmware/intel_hex.h"
 #include "isp/dfu_protocol.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <vector>
 
 namespace {
 
@@ -30,6 +31,9 @@ std::string ByteText(uint8_t value) {
     std::snprintf(text, sizeof text, "0x%02X", value);
     return text;
 }
+
+// The largest HEX text the library reads, as large as the program's own image buffer.
+constexpr uint32_t kMaxHexText = 0x20000;
 
 constexpr const char* kUdevAdvice =
     "install packaging/70-korvex.rules as /etc/udev/rules.d/70-korvex.rules (it grants the "
@@ -208,8 +212,8 @@ bool IspSession::parseHexFile(const char* path) {
     if (!file) {
         return fail(IspError::HexFileUnreadable, std::string("cannot open ") + (path ? path : ""));
     }
-    Buff text(Buff::kImageSize);
-    file.read(reinterpret_cast<char*>(text.data()), text.size());
+    std::vector<uint8_t> text(kMaxHexText);
+    file.read(reinterpret_cast<char*>(text.data()), std::streamsize(text.size()));
     const auto length = static_cast<uint32_t>(file.gcount());
     if (file.peek() != std::ifstream::traits_type::eof()) {
         return fail(IspError::HexFileUnreadable, std::string(path) + " is too large");

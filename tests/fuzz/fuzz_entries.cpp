@@ -8,7 +8,8 @@
 #include "dyno/dino_editor.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_serial.h"
-#include "firmware/firmware_image.h"
+#include "firmware/intel_hex.h"
+#include "link/buff.h"
 #include "link/device_commands.h"
 #include "monitor/data_log.h"
 #include "monitor/poll_cycle.h"
@@ -117,8 +118,9 @@ void FuzzIntelHex(const uint8_t* data, size_t size) {
     }
     uint32_t bytes[2] = {};
     uint32_t last[2] = {};
-    const bool ended[2] = {ParseIntelHex(plain, length, bytes[0], last[0]),
-                           ParseIntelHex(tailed, length, bytes[1], last[1])};
+    const bool ended[2] = {
+        ParseIntelHex({plain.data(), plain.size()}, length, bytes[0], last[0]),
+        ParseIntelHex({tailed.data(), tailed.size()}, length, bytes[1], last[1])};
     Require(ended[0] == ended[1] && bytes[0] == bytes[1] && last[0] == last[1],
             "the HEX parse depends only on its text");
     Require(std::equal(plain.data(), plain.data() + Buff::kImageSize, tailed.data()),

@@ -11,7 +11,6 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 namespace {
@@ -302,19 +301,3 @@ int fakeIspWriteRecord(const char* path) {
 }
 
 } // extern "C"
-
-// The fake's entry points have exactly the types the sequence calls them with.
-static_assert(std::is_same_v<decltype(ispInit), isp::InitFn>);
-static_assert(std::is_same_v<decltype(ispSetLogEnabled), isp::SetLogEnabledFn>);
-static_assert(std::is_same_v<decltype(ispSelectDevice), isp::SelectDeviceFn>);
-static_assert(std::is_same_v<decltype(ispSelectCommHardware), isp::SelectCommHardwareFn>);
-static_assert(std::is_same_v<decltype(ispOpenUsbPort), isp::OpenUsbPortFn>);
-static_assert(std::is_same_v<decltype(ispReadSpecialByte), isp::ReadSpecialByteFn>);
-static_assert(std::is_same_v<decltype(ispGetLastResult), isp::GetLastResultFn>);
-static_assert(std::is_same_v<decltype(ispEraseDevice), isp::EraseDeviceFn>);
-static_assert(std::is_same_v<decltype(ispParseHexFile), isp::ParseHexFileFn>);
-static_assert(std::is_same_v<decltype(ispFillBufferAddrRange), isp::FillBufferAddrRangeFn>);
-static_assert(std::is_same_v<decltype(ispProgramDevice), isp::ProgramDeviceFn>);
-static_assert(std::is_same_v<decltype(ispEnterAppliMode), isp::EnterAppliModeFn>);
-static_assert(std::is_same_v<decltype(ispGetLastError), isp::GetLastErrorFn>);
-static_assert(std::is_same_v<decltype(ispExit), isp::ExitFn>);
