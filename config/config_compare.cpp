@@ -68,7 +68,7 @@ bool ConfigCompare::CompareWithDevice() {
     }
     ConfigBlock other{};
     std::string failure;
-    if (!GfgPars::FetchDevice(port_, other, failure)) {
+    if (!FetchDevice(port_, other, failure)) {
         say(ReadFailedText(failure));
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/config_difference.h"
+#include "config/config_transfers.h"
 #include "config/gfg_pars.h"
 #include "core/dialogs.h"
 #include "core/list_sink.h"

@@ -156,7 +156,11 @@ void ConfigEditor::CommitPendingEdit() {
     // Cell texts are cut to six characters, so entering the shown text again could land
     // one step lower; text left as it was shown keeps the value it shows.
     if (pending_.text != CellText(value, sep_)) {
-        value = EnterValue(p, pending_.text, sep_, dialogs_);
+        const EnteredValue entered = EnterValue(p, pending_.text, sep_);
+        if (entered.notANumber) {
+            dialogs_.showMessage("not a number");
+        }
+        value = entered.value;
     }
     if (at->yAxis) {
         list_.addEntry("else ");

@@ -3,6 +3,7 @@
 #include "config/catalogue.h"
 #include "config/config_compare.h"
 #include "config/config_editor.h"
+#include "config/config_transfers.h"
 #include "config/gfg_pars.h"
 #include "core/dialogs.h"
 #include "link/comm_device.h"

@@ -98,27 +98,23 @@ void StoreWorkingValues(const WorkingValues& w, ConfigBlock& block) {
     }
 }
 
-float EnterValue(const PAR_long& p, const std::string& text, char decimalSeparator,
-                 Dialogs& dialogs) {
+EnteredValue EnterValue(const PAR_long& p, const std::string& text, char decimalSeparator) {
     const ElementType* t = FindElementType(p.type);
     if (t == nullptr) {
-        return 0.0f;
+        return {};
     }
-    auto parsed = ParseDecimalFloat(text, decimalSeparator);
-    if (!parsed) {
-        dialogs.showMessage("not a number");
-        parsed = 0.0f;
-    }
-    const float q = *parsed / p.scale;
+    const auto parsed = ParseDecimalFloat(text, decimalSeparator);
+    const bool notANumber = !parsed;
+    const float q = parsed.value_or(0.0f) / p.scale;
     const double n = std::floor(double(q));
     if (std::isnan(n) || n < double(t->min)) {
-        return float(t->min) * p.scale;
+        return {float(t->min) * p.scale, notANumber};
     }
     if (n > double(t->max)) {
-        return float(t->max) * p.scale;
+        return {float(t->max) * p.scale, notANumber};
     }
     // Through an integer, so "-0" enters as 0 and never shows as "-0".
-    return float(int32_t(n)) * p.scale;
+    return {float(int32_t(n)) * p.scale, notANumber};
 }
 
 std::string FullText(float value, char decimalSeparator) {

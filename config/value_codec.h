@@ -3,7 +3,6 @@
 #include "core/decimal_text.h"
 
 #include "config/catalogue.h"
-#include "core/dialogs.h"
 
 #include <string>
 
@@ -43,9 +42,13 @@ void LoadWorkingValues(WorkingValues& w, const ConfigBlock& block);
 void StoreWorkingValues(const WorkingValues& w, ConfigBlock& block);
 
 // The value to store for typed text: parsed, rounded down to the parameter's step and
-// clamped to its element type. Text that is no number shows "not a number" and gives 0.
-float EnterValue(const PAR_long& p, const std::string& text, char decimalSeparator,
-                 Dialogs& dialogs);
+// clamped to its element type. Text that is no number enters as 0 and sets `notANumber`,
+// for the caller to say so; an unknown element type gives 0 without reading the text.
+struct EnteredValue {
+    float value = 0.0f;
+    bool notANumber = false;
+};
+EnteredValue EnterValue(const PAR_long& p, const std::string& text, char decimalSeparator);
 
 // Up to 15 significant digits, trailing zeros dropped.
 std::string FullText(float value, char decimalSeparator);

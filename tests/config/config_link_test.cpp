@@ -1,4 +1,4 @@
-#include "config/gfg_pars.h"
+#include "config/config_transfers.h"
 
 #include "config/config_compare.h"
 
@@ -108,7 +108,7 @@ TEST_F(ConfigLinkTest, AnswerInBurstsIsAssembled) {
     sim.setBursts(3, 300);
     sim.setFault(ControllerSim::Fault::Bursts);
     ConfigBlock copy{};
-    ASSERT_TRUE(pars.ReadDevice(port, copy));
+    ASSERT_TRUE(ReadDevice(pars, port, copy));
     EXPECT_TRUE(std::equal(copy.begin(), copy.end(), Numbered(7).begin()));
 }
 

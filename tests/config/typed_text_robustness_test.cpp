@@ -2,7 +2,6 @@
 // of a raw integer inside the element type's range, and its cell text is short.
 #include "config/catalogue.h"
 #include "config/value_codec.h"
-#include "fakes/fake_dialogs.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -12,7 +11,6 @@ TEST(TypedTextRobustness, AnyTextGivesAnInRangeStepValue) {
     std::mt19937 rng(519);
     const char alphabet[] = "0123456789.,+-eE xX\t\x80\xFF"
                             "abc";
-    FakeDialogs dialogs;
     for (int round = 0; round < 3000; ++round) {
         const PAR_long& p = kParLong[rng() % kParLong.size()];
         const ElementType* type = FindElementType(p.type);
@@ -22,7 +20,7 @@ TEST(TypedTextRobustness, AnyTextGivesAnInRangeStepValue) {
             c = alphabet[rng() % (sizeof alphabet - 1)];
         }
         for (char sep : {'.', ','}) {
-            const float v = EnterValue(p, text, sep, dialogs);
+            const float v = EnterValue(p, text, sep).value;
             ASSERT_TRUE(std::isfinite(v)) << text;
             const double n = std::round(double(v) / double(p.scale));
             ASSERT_GE(n, type->min) << p.key << " " << text;

@@ -1,7 +1,5 @@
 #include "config/value_codec.h"
 
-#include "fakes/fake_dialogs.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -87,10 +85,9 @@ TEST(ValueCodec, TwoByteTypesAreLittleEndianAndSigned) {
     WriteElement(out, s16, 1, 0, -32768.0f);
     EXPECT_EQ(out[12], 0x00);
     EXPECT_EQ(out[13], 0x80);
-    FakeDialogs dialogs;
-    EXPECT_EQ(EnterValue(s16, "-40000", '.', dialogs), -32768.0f);
-    EXPECT_EQ(EnterValue(u16, "70000", '.', dialogs), 65535.0f);
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(EnterValue(s16, "-40000", '.').value, -32768.0f);
+    EXPECT_EQ(EnterValue(u16, "70000", '.').value, 65535.0f);
+    EXPECT_FALSE(EnterValue(u16, "70000", '.').notANumber);
     // An element past the end of the block is neither read nor written.
     const PAR_long tail{518, std::nullopt, 1, 1, "k", "l", "r", 1.0f, "short"};
     block[518] = 7;
@@ -145,13 +142,13 @@ TEST_P(EnterValueTest, QuantisesDownAndClampsToTheElementType) {
         {"led_dimmer", "1e-999", 0, "0"},
     };
     for (const auto& c : cases) {
-        FakeDialogs dialogs;
         const PAR_long& p = Par(c.key);
-        const float v = EnterValue(p, WithSep(c.text), GetParam(), dialogs);
+        const EnteredValue entered = EnterValue(p, WithSep(c.text), GetParam());
+        const float v = entered.value;
         EXPECT_EQ(v, float(c.raw) * p.scale) << c.key << " " << c.text;
         EXPECT_EQ(CellText(v, GetParam()), WithSep(c.cell)) << c.key << " " << c.text;
         EXPECT_EQ(int8_t(RawByte(p, v)), int8_t(c.raw)) << c.key << " " << c.text;
-        EXPECT_TRUE(dialogs.messages.empty()) << c.text;
+        EXPECT_FALSE(entered.notANumber) << c.text;
     }
     EXPECT_EQ(RawByte(Par("steering_ofs"), -128.0f), 0x80);
     EXPECT_EQ(RawByte(Par("steering_ofs"), 127.0f), 0x7F);
@@ -161,14 +158,14 @@ TEST_P(EnterValueTest, TextThatIsNoNumberSaysSoAndGivesZero) {
     const char other = GetParam() == '.' ? ',' : '.';
     for (std::string text : {"abc", "", " ", "1.2.3", ".", "-", "1e", "1x", "nan", "inf", "0x10"}) {
         text = WithSep(text.c_str());
-        FakeDialogs dialogs;
-        EXPECT_EQ(EnterValue(Par("led_dimmer"), text, GetParam(), dialogs), 0.0f) << text;
-        EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"not a number"}) << text;
+        const EnteredValue entered = EnterValue(Par("led_dimmer"), text, GetParam());
+        EXPECT_EQ(entered.value, 0.0f) << text;
+        EXPECT_TRUE(entered.notANumber) << text;
     }
-    FakeDialogs dialogs;
-    EXPECT_EQ(EnterValue(Par("led_dimmer"), std::string("1") + other + "5", GetParam(), dialogs),
-              0.0f);
-    EXPECT_EQ(dialogs.messages.size(), 1u);
+    const EnteredValue entered =
+        EnterValue(Par("led_dimmer"), std::string("1") + other + "5", GetParam());
+    EXPECT_EQ(entered.value, 0.0f);
+    EXPECT_TRUE(entered.notANumber);
 }
 
 INSTANTIATE_TEST_SUITE_P(Separators, EnterValueTest, ::testing::Values('.', ','));
@@ -192,8 +189,7 @@ TEST(ValueCodec, EnteredValuesAreDisplayValuesOfARaw) {
         for (int n = 0; n < 256; ++n) {
             const float shown = float(n) * p.scale;
             for (const std::string& text : {FullText(shown, '.'), CellText(shown, '.')}) {
-                FakeDialogs dialogs;
-                const float v = EnterValue(p, text, '.', dialogs);
+                const float v = EnterValue(p, text, '.').value;
                 ConfigBlock block{};
                 WriteElement(block, p, 0, 0, v);
                 ASSERT_EQ(ReadElement(block, p, 0, 0), v) << key << " " << text;

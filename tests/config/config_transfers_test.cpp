@@ -1,4 +1,4 @@
-#include "config/gfg_pars.h"
+#include "config/config_transfers.h"
 
 #include "config/value_codec.h"
 #include "core/file_system.h"
