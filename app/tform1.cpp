@@ -14,6 +14,8 @@
 
 #include <QDialog>
 
+#include <iostream>
+
 namespace {
 std::unique_ptr<Ui::TForm1> SetUp(QMainWindow* window) {
     auto ui = std::make_unique<Ui::TForm1>();
@@ -26,8 +28,8 @@ std::unique_ptr<Ui::TForm1> SetUp(QMainWindow* window) {
 TForm1::TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), ui_(SetUp(this)), g_(globals), dialogs_(dialogs), list2_(ui_->ListBox2),
       dataLog_(g_.log, g_.dino),
-      poll_(g_.port, g_.log, dataLog_, *this), firmware_{g_.port, g_.image, g_.firmware,
-                                                         g_.log,  dialogs_, loader_} {
+      poll_(g_.port, g_.log, dataLog_, *this), firmware_{g_.port,  g_.image, g_.firmware, g_.log,
+                                                         dialogs_, loader_,  std::cout} {
     QFont font("Tahoma");
     font.setPixelSize(11);
     setFont(font);

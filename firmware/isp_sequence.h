@@ -7,7 +7,7 @@
 
 #include <array>
 #include <cstdint>
-#include <iostream>
+#include <ostream>
 #include <string>
 
 // One slot per entry-point name, in the order of kIspEntryPointNames; a name the
@@ -51,7 +51,7 @@ void ResolveIspEntryPoints(LibraryLoader& loader, void* library, IspEntryPoints&
 // kIspLibraryNotLoaded, or the library's last error at the step that failed. The
 // library is unloaded and the HEX file deleted on every way out.
 int RunIspSequence(const Buff& image, uint32_t endAddress, const std::string& targetChipSize,
-                   LibraryLoader& loader, Dialogs& dialogs, std::ostream& out = std::cout);
+                   LibraryLoader& loader, Dialogs& dialogs, std::ostream& out);
 
 // Hands every byte 0..endAddress to the library's buffer, one call per address
 // with the byte as two upper-case hexadecimal digits.

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 
 // The program's objects the firmware handlers work on; the main window builds
 // one from its globals and keeps it for the whole run.
@@ -19,6 +20,7 @@ struct FirmwareContext {
     MyErrLog& log;
     Dialogs& dialogs;
     LibraryLoader& loader;
+    std::ostream& console; // where each update writes the bootloader version line
 };
 
 // What the update countdown is set to once the start-bootloader command went out.

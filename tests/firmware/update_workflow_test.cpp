@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 
 namespace {
 
@@ -25,7 +26,8 @@ class UpdateWorkflow : public ::testing::Test {
   protected:
     UpdateWorkflow()
         : port(std::make_unique<FakeSerial>(serial)),
-          imageBuffer(Buff::kImageSize), c{port, imageBuffer, state, log, dialogs, loader} {
+          imageBuffer(Buff::kImageSize), c{port,    imageBuffer, state,  log,
+                                           dialogs, loader,      console} {
         log.attach(&list);
         port.open(7);
         serial.calls.clear();
@@ -47,6 +49,7 @@ class UpdateWorkflow : public ::testing::Test {
     MyErrLog log;
     FakeDialogs dialogs;
     FakeIspLoader loader;
+    std::ostringstream console;
     FirmwareContext c;
     uint8_t countdown = 0;
     int dialogShown = 0;
@@ -70,6 +73,7 @@ TEST_F(UpdateWorkflow, Display2018LoadsItsImageAndProgramsTheATmega16U4) {
     EXPECT_EQ(fake.programmed(),
               std::vector<uint8_t>(imageBuffer.data(), imageBuffer.data() + 0x1C7E));
     EXPECT_TRUE(dir.files().empty());
+    EXPECT_EQ(console.str(), "1.3.0\n");
 }
 
 TEST_F(UpdateWorkflow, TheOtherDeviceTypesSelectThe32kChip) {

@@ -1,12 +1,12 @@
 #include "tests/fuzz/fuzz_entries.h"
 
+#include "config/config_transfers.h"
 #include "config/gfg_pars.h"
 #include "config/value_codec.h"
 #include "core/decimal_text.h"
 #include "core/my_err_log.h"
 #include "dyno/dino.h"
 #include "dyno/dino_editor.h"
-#include "fakes/fake_dialogs.h"
 #include "fakes/fake_serial.h"
 #include "firmware/intel_hex.h"
 #include "link/buff.h"
@@ -137,8 +137,7 @@ void FuzzTypedText(const uint8_t* data, size_t size) {
     const char separator = (data[1] & 1) != 0 ? ',' : '.';
     const std::string text(reinterpret_cast<const char*>(data) + 2, size - 2);
 
-    FakeDialogs dialogs;
-    const float value = EnterValue(p, text, separator, dialogs);
+    const float value = EnterValue(p, text, separator).value;
     Require(std::isfinite(value), "an entered value is finite");
     if (const ElementType* t = FindElementType(p.type)) {
         const double raw = double(value) / double(p.scale);
@@ -246,7 +245,7 @@ void FuzzSerialAnswers(const uint8_t* data, size_t size) {
     }
     GfgPars pars;
     ConfigBlock copy{};
-    if (pars.ReadDevice(port, copy)) {
+    if (ReadDevice(pars, port, copy)) {
         Require(copy == pars.block(), "the copy is the block read");
         WorkingValues working;
         LoadWorkingValues(working, copy);
