@@ -27,6 +27,13 @@ void ParseAndCheck(const std::vector<uint8_t>& text) {
         std::all_of(above, buffer.data() + Buff::kImageSize, [](uint8_t b) { return b == 0xFF; }));
 }
 
+// The highest 16-bit address with the largest count a line can hold, then the end record.
+std::string HighestRecordText() {
+    std::string line = ":7BFFFF00";
+    line.append(2 * 0x7B, 'A');
+    return line + "\n:00000001FF\n"; // the line is full: its line feed is the dropped character
+}
+
 bool AllFF(const Buff& b, uint32_t first, uint32_t last) {
     return std::all_of(b.data() + first, b.data() + last + 1, [](uint8_t v) { return v == 0xFF; });
 }
@@ -88,17 +95,12 @@ TEST(IntelHexRobustness, RandomBytesAndExtremeRecords) {
         }
         ParseAndCheck(text);
     }
-    // The highest 16-bit address with the largest count a line can hold.
-    std::string line = ":7BFFFF00";
-    line.append(2 * 0x7B, 'A');
-    line += "\r\n:00000001FF\r\n";
+    const std::string line = HighestRecordText();
     ParseAndCheck(std::vector<uint8_t>(line.begin(), line.end()));
 }
 
 TEST(IntelHex, TheHighestRecordFitsTheSmallestImageAndASmallerOneIsLeftAlone) {
-    std::string line = ":7BFFFF00";
-    line.append(2 * 0x7B, 'A');
-    line += "\n:00000001FF\n"; // the line is full, so its line feed is the dropped character
+    const std::string line = HighestRecordText();
     std::vector<uint8_t> image(kIntelHexReach, 0);
     std::copy(line.begin(), line.end(), image.begin());
     uint32_t bytes = 0;
