@@ -68,8 +68,8 @@ class ConfigWindow:
         self.s.keys("Return")
 
 
-def main(build_dir, keep_dir):
-    s = Session(build_dir, keep_dir)
+def main(keep_dir):
+    s = Session(keep_dir)
     try:
         s.start_display()
         final_block = os.path.join(s.tmp, "sim-block.bin")
@@ -117,4 +117,4 @@ def main(build_dir, keep_dir):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1])

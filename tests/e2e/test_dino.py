@@ -85,8 +85,8 @@ def log_with_saved_coefficients(s):
         return [line.rstrip("\t").split("\t") for line in f.read().split("\n")[1:]]
 
 
-def main(build_dir, keep_dir):
-    s = Session(build_dir, keep_dir)
+def main(keep_dir):
+    s = Session(keep_dir)
     try:
         s.start_display()
         edit_and_save(s)
@@ -115,4 +115,4 @@ def main(build_dir, keep_dir):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1])
