@@ -172,6 +172,22 @@ class Session:
         self.xdotool("type", "--delay", "40", text)
         time.sleep(0.1)
 
+    def enter_file_name(self, dialog, name):
+        """Types `name` into a file dialog's name field and accepts it. A dialog still
+        reading its folder (slow under the sanitizers) drops keys, so the field is
+        copied back and typed again until it holds the name."""
+        for _ in range(5):
+            self.xdotool("windowactivate", "--sync", dialog, check=False)
+            self.keys("ctrl+a")
+            self.type_text(name)
+            self.keys("ctrl+a", "ctrl+c")
+            if self.clipboard() == name:
+                break
+            time.sleep(1)
+        else:
+            raise E2EError(f"the file dialog did not take {name!r}: {self.clipboard()!r}")
+        self.keys("Return")
+
     def menu(self, title_x, item_index):
         """Opens the menu whose title sits at title_x of the menu bar and chooses
         its item `item_index` (0-based) with the keyboard."""

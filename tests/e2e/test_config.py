@@ -37,8 +37,7 @@ class ConfigWindow:
 
     def file_dialog(self, title, name):
         dialog = self.s.find_window(f"^{title}$")
-        self.s.type_text(name)
-        self.s.keys("Return")
+        self.s.enter_file_name(dialog, name)
         self.s.window_gone(dialog)
 
     def selected_band(self):

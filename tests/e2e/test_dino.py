@@ -46,8 +46,7 @@ def edit_and_save(s):
     s.click(15, 10, wid=dino, client=False)  # the Dino window's own "File" menu
     s.keys("Down", "Down", "Return")        # "Save"
     save = s.find_window("^Save As$")
-    s.type_text("dino.cfg")
-    s.keys("Return")
+    s.enter_file_name(save, "dino.cfg")
     s.window_gone(save)
     s.screenshot("dino-saved.png")
     s.close_window(dino)
