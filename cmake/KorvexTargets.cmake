@@ -76,3 +76,12 @@ function(korvex_window_test name)
         DEPS ${ARG_DEPS} Qt6::Widgets Qt6::Test)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
 endfunction()
+
+# A Google Benchmark program; benchmarks share the fakes and the temporary folder with
+# the tests, through the fakes library.
+function(korvex_bench name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} korvex_fakes benchmark::benchmark)
+    korvex_warnings(${name})
+endfunction()

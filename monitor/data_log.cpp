@@ -144,8 +144,7 @@ void DataLog::LogByteFrame(const uint8_t* frame) {
     for (size_t j = 0; j < kByteParCount; ++j) {
         record.field(static_cast<unsigned>(frame[j]));
     }
-    const uint8_t switches = frame[kSwitchByteIndex];
-    record.field(switches & 1u);
-    record.field((switches >> 1) & 1u);
+    record.field(FrameSwitch(frame, kBrakeSwitchBit));
+    record.field(FrameSwitch(frame, kHandBrakeSwitchBit));
     write(record.data(), record.size());
 }

@@ -30,9 +30,8 @@ size_t LiveHistory::add(bool wordFrame, const uint8_t* frame, uint32_t tickCount
     for (size_t j = 0; j < kByteParCount; ++j) {
         push(kWordChannels + j, seconds, byteValue(j, frame[j]));
     }
-    const uint8_t switches = frame[kSwitchByteIndex];
-    push(kChannelCount - 2, seconds, switches & 1u);
-    push(kChannelCount - 1, seconds, (switches >> 1) & 1u);
+    push(kChannelCount - 2, seconds, FrameSwitch(frame, kBrakeSwitchBit));
+    push(kChannelCount - 1, seconds, FrameSwitch(frame, kHandBrakeSwitchBit));
     return kWordChannels;
 }
 

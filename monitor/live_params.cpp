@@ -8,31 +8,63 @@ constexpr float kThrotScale = 0.0196f;
 constexpr float kCoilScale = 0.04f;
 } // namespace
 
-const std::array<par_info, kWordParCount> kWordPars = {{
-    {"d_cdiff", false, 1.0f},
-    {"speed_kmh", false, 1.0f},
-    {"gearbox_speed", false, 1.0f},
-    {"vrs0", false, 1.0f},
-    {"vrs1", false, 1.0f},
-    {"speed0L_kmh", false, 1.0f},
-    {"speed1R_kmh", false, 1.0f},
-    {"dino", false, 1.0f},
-    {"speedFL_kmh", false, 1.0f},
-    {"speedFR_kmh", false, 1.0f},
-    {"steering2b", true, 1.0f},
-    {"par2b", false, 1.0f},
-}};
+// Filled by position, so a name cannot slip to another word or byte of the frame.
+constexpr std::array<par_info, kWordParCount> kWordPars = [] {
+    std::array<par_info, kWordParCount> t{};
+    t[kCdiffWord] = {"d_cdiff", false, 1.0f};
+    t[kSpeedWord] = {"speed_kmh", false, 1.0f};
+    t[kGearboxSpeedWord] = {"gearbox_speed", false, 1.0f};
+    t[kVrs0Word] = {"vrs0", false, 1.0f};
+    t[kVrs1Word] = {"vrs1", false, 1.0f};
+    t[kSpeed0LWord] = {"speed0L_kmh", false, 1.0f};
+    t[kSpeed1RWord] = {"speed1R_kmh", false, 1.0f};
+    t[kDriveWord] = {"dino", false, 1.0f};
+    t[kSpeedFLWord] = {"speedFL_kmh", false, 1.0f};
+    t[kSpeedFRWord] = {"speedFR_kmh", false, 1.0f};
+    t[kSteeringWord] = {"steering2b", true, 1.0f};
+    t[kPar2bWord] = {"par2b", false, 1.0f};
+    return t;
+}();
 
-const std::array<par_info, kByteParCount> kBytePars = {{
-    {"cdiff_mode", false, 1.0f},    {"led_dimmer", false, 1.0f},     {"ee_dimmer", false, 1.0f},
-    {"ee_cdiff_mode", false, 1.0f}, {"i2c_error", false, 1.0f},      {"g_yaw", false, 1.0f},
-    {"g_longitudial", false, 1.0f}, {"throt_v", false, kThrotScale}, {"pot", false, 1.0f},
-    {"i_coil", false, kCoilScale},  {"slip", false, 1.0f},           {"g_mult", false, 1.0f},
-    {"steering1b", true, 1.0f},     {"steer_sign", false, 1.0f},     {"steer_mult", false, 1.0f},
-    {"throt", false, 1.0f},         {"can_fl", false, 1.0f},         {"can_fr", false, 1.0f},
-    {"can_rl", false, 1.0f},        {"can_rr", false, 1.0f},         {"can_throt", false, 1.0f},
-    {"can_h_brake", false, 1.0f},   {"can_brake", false, 1.0f},
-}};
+constexpr std::array<par_info, kByteParCount> kBytePars = [] {
+    std::array<par_info, kByteParCount> t{};
+    t[kCdiffModeByte] = {"cdiff_mode", false, 1.0f};
+    t[kLedDimmerByte] = {"led_dimmer", false, 1.0f};
+    t[kEeDimmerByte] = {"ee_dimmer", false, 1.0f};
+    t[kEeCdiffModeByte] = {"ee_cdiff_mode", false, 1.0f};
+    t[kI2cErrorByte] = {"i2c_error", false, 1.0f};
+    t[kYawByte] = {"g_yaw", false, 1.0f};
+    t[kLongitudinalByte] = {"g_longitudial", false, 1.0f};
+    t[kThrottleVoltsByte] = {"throt_v", false, kThrotScale};
+    t[kPotByte] = {"pot", false, 1.0f};
+    t[kCoilCurrentByte] = {"i_coil", false, kCoilScale};
+    t[kSlipByte] = {"slip", false, 1.0f};
+    t[kGMultByte] = {"g_mult", false, 1.0f};
+    t[kSteeringByte] = {"steering1b", true, 1.0f};
+    t[kSteerSignByte] = {"steer_sign", false, 1.0f};
+    t[kSteerMultByte] = {"steer_mult", false, 1.0f};
+    t[kThrottleByte] = {"throt", false, 1.0f};
+    t[kCanFrontLeftByte] = {"can_fl", false, 1.0f};
+    t[kCanFrontRightByte] = {"can_fr", false, 1.0f};
+    t[kCanRearLeftByte] = {"can_rl", false, 1.0f};
+    t[kCanRearRightByte] = {"can_rr", false, 1.0f};
+    t[kCanThrottleByte] = {"can_throt", false, 1.0f};
+    t[kCanHandBrakeByte] = {"can_h_brake", false, 1.0f};
+    t[kCanBrakeByte] = {"can_brake", false, 1.0f};
+    return t;
+}();
+
+namespace {
+template <size_t N> constexpr bool EveryPositionNamed(const std::array<par_info, N>& table) {
+    for (const par_info& par : table) {
+        if (par.name == nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(EveryPositionNamed(kWordPars) && EveryPositionNamed(kBytePars));
+} // namespace
 
 int wordValue(size_t index, uint16_t raw) {
     if (index >= kWordPars.size()) {

@@ -3,8 +3,10 @@ end-to-end tests: python3 scripts/screenshots.py BUILD_DIR [OUT_DIR]. OUT_DIR is
 by default. Each screenshot is one function below; add new ones beside them."""
 
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -13,6 +15,7 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 from harness import E2EError, Session  # noqa: E402
 import layout  # noqa: E402
 from test_config import SAVE_CONFIG, READ_DEVICE, ConfigWindow  # noqa: E402
+import test_plot  # noqa: E402
 
 TOOLS_MENU_X = 50  # "Tools" beside the Config window's "File"
 COMPARE, EXPORT_TEXT = 0, 1
@@ -73,12 +76,27 @@ def config_compare(s, out_dir):
     return [path]
 
 
-def main(build_dir, out_dir):
-    out_dir = os.path.abspath(out_dir)
-    os.makedirs(out_dir, exist_ok=True)
+def plot_windows(out_dir):
+    """The log plot, the dyno chart and the live plot, from the simulator's data: the
+    pictures the plot scenario takes of them."""
     made = []
+    with tempfile.TemporaryDirectory() as shots:
+        test_plot.main(shots)
+        for name in ("plot-log", "dyno", "live-plot"):
+            made.append(shutil.copy(os.path.join(shots, name + ".png"), out_dir))
+    return made
+
+
+def main(build_dir, out_dir):
+    build_dir, out_dir = os.path.abspath(build_dir), os.path.abspath(out_dir)
+    subprocess.run(["cmake", "--build", build_dir, "--target", "korvex", "korvex-sim"], check=True,
+                   stdout=subprocess.DEVNULL)
+    os.environ["KORVEX_PROGRAM"] = os.path.join(build_dir, "app", "korvex")
+    os.environ["KORVEX_SIM_PROGRAM"] = os.path.join(build_dir, "sim", "korvex-sim")
+    os.makedirs(out_dir, exist_ok=True)
+    made = plot_windows(out_dir)
     for shot in (config_compare,):
-        s = Session(build_dir, out_dir)
+        s = Session(out_dir)
         try:
             s.start_display()
             s.start_sim()

@@ -12,6 +12,8 @@ bash scripts/setup.sh
 
 echo "== formatting"
 bash scripts/format.sh --check
+echo "== imports (no circle of files)"
+python3 scripts/imports.py --check
 
 echo "== build (normal)"
 bash scripts/build.sh build

@@ -16,42 +16,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-static_assert(kFrameSize == kBoardInfoSize, "frames and board information share one buffer type");
-
 namespace {
-
-void PutWord(ControllerSim::Frame& f, size_t index, uint16_t value) {
-    f[2 * index] = static_cast<uint8_t>(value & 0xFF);
-    f[2 * index + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-// The driving state of frame n. Frames come every 50 ms while polling, so one cycle of
-// 400 frames is 20 s: 15 s of steady acceleration from standstill to 100 km/h, then
-// 5 s of braking back to standstill. Steering swings +-20 over 4 s.
-struct Drive {
-    uint32_t speed10; // tenths of km/h
-    bool braking;
-    int steer;
-    uint32_t phase;
-};
-
-constexpr uint32_t kCycle = 400;
-constexpr uint32_t kAccelFrames = 300;
-
-Drive DriveAt(uint32_t n) {
-    Drive d{};
-    d.phase = n % kCycle;
-    d.braking = d.phase >= kAccelFrames;
-    d.speed10 = d.braking ? (kCycle - d.phase) * 1000 / (kCycle - kAccelFrames)
-                          : d.phase * 1000 / kAccelFrames;
-    const int s = static_cast<int>(n % 80);
-    d.steer = s < 40 ? s - 20 : 60 - s;
-    return d;
-}
-
-uint8_t Clip(uint32_t v) {
-    return static_cast<uint8_t>(std::min<uint32_t>(v, 255));
-}
 
 bool MakeRaw(int fd) {
     termios t{};
@@ -67,77 +32,7 @@ bool MakeRaw(int fd) {
 
 } // namespace
 
-ControllerSim::Frame ControllerSim::WordFrame(uint32_t n) {
-    const Drive d = DriveAt(n);
-    const uint32_t kmh = d.speed10 / 10;
-    // Acceleration 100 km/h in 15 s = 1.852 m/s^2 = 11.89 units of 9.81/63 m/s^2; the
-    // drive value is km/h times those units, none while braking.
-    const uint32_t drive = d.braking ? 0 : kmh * 1189 / 100;
-    const uint32_t left = kmh + (d.steer > 0 ? 1 : 0);
-    const uint32_t right = kmh + (d.steer < 0 ? 1 : 0);
-    Frame f{};
-    PutWord(f, 0, static_cast<uint16_t>(left > right ? left - right : right - left));
-    PutWord(f, 1, static_cast<uint16_t>(kmh));
-    PutWord(f, 2, static_cast<uint16_t>(kmh * 36));
-    PutWord(f, 3, static_cast<uint16_t>(d.speed10 * 7));
-    PutWord(f, 4, static_cast<uint16_t>(d.speed10 * 7 + (d.phase % 3)));
-    PutWord(f, 5, static_cast<uint16_t>(left));
-    PutWord(f, 6, static_cast<uint16_t>(right));
-    PutWord(f, 7, static_cast<uint16_t>(drive));
-    PutWord(f, 8, static_cast<uint16_t>(left));
-    PutWord(f, 9, static_cast<uint16_t>(right));
-    PutWord(f, 10, static_cast<uint16_t>(static_cast<int16_t>(d.steer * 10)));
-    PutWord(f, 11, static_cast<uint16_t>(n & 0xFFFF));
-    return f;
-}
-
-ControllerSim::Frame ControllerSim::ByteFrame(uint32_t n) {
-    const Drive d = DriveAt(n);
-    const uint32_t kmh = d.speed10 / 10;
-    const uint8_t throtV = d.braking ? 40 : static_cast<uint8_t>(128 + d.phase / 4); // x0.0196 V
-    const uint8_t throtPct = static_cast<uint8_t>((throtV - 40) * 100 / 175);
-    Frame f{};
-    f[0] = 2;                                                        // cdiff_mode
-    f[1] = 1;                                                        // led_dimmer
-    f[2] = 1;                                                        // ee_dimmer
-    f[3] = 2;                                                        // ee_cdiff_mode
-    f[4] = 0;                                                        // i2c_error
-    f[5] = static_cast<uint8_t>(128 + d.steer);                      // g_yaw
-    f[6] = static_cast<uint8_t>(d.braking ? 128 - 30 : 128 + 12);    // g_longitudial
-    f[7] = throtV;                                                   // throt_v
-    f[8] = static_cast<uint8_t>(throtPct * 2);                       // pot
-    f[9] = static_cast<uint8_t>(d.braking ? 10 : 25 + d.phase % 50); // i_coil, x0.04 A
-    f[10] = static_cast<uint8_t>(d.steer != 0 ? 1 : 0);              // slip
-    f[11] = 10;                                                      // g_mult
-    f[12] = static_cast<uint8_t>(static_cast<int8_t>(d.steer));      // steering1b
-    f[13] = d.steer < 0 ? 1 : 0;                                     // steer_sign
-    f[14] = 5;                                                       // steer_mult
-    f[15] = throtPct;                                                // throt
-    f[16] = Clip(kmh + (d.steer > 0 ? 1 : 0));                       // can_fl
-    f[17] = Clip(kmh + (d.steer < 0 ? 1 : 0));                       // can_fr
-    f[18] = Clip(kmh);                                               // can_rl
-    f[19] = Clip(kmh);                                               // can_rr
-    f[20] = Clip(throtPct * 255u / 100u);                            // can_throt
-    f[21] = 0;                                                       // can_h_brake
-    f[22] = d.braking ? 80 : 0;                                      // can_brake
-    f[23] = static_cast<uint8_t>((d.braking ? 0x01 : 0) | (d.speed10 == 0 ? 0x02 : 0));
-    return f;
-}
-
-ControllerSim::Block ControllerSim::DefaultConfigBlock() {
-    Block b{};
-    for (size_t i = 0; i < b.size(); ++i) {
-        b[i] = static_cast<uint8_t>(1 + (i * 37) % 200);
-    }
-    // The first system settings in their usual ranges.
-    const uint8_t system[] = {1, 2, 1, 10, 240, 12, 230};
-    std::copy(std::begin(system), std::end(system), b.begin());
-    return b;
-}
-
-ControllerSim::ControllerSim() : block_(DefaultConfigBlock()) {
-    setDateText(kDefaultDate);
-}
+ControllerSim::ControllerSim() = default;
 
 ControllerSim::~ControllerSim() {
     stop();
@@ -190,7 +85,7 @@ bool ControllerSim::traceFramesTo(const std::string& path) {
     return trace_ != nullptr;
 }
 
-void ControllerSim::traceFrame(char kind, const Frame& frame) {
+void ControllerSim::traceFrame(char kind, const std::vector<uint8_t>& frame) {
     if (trace_ == nullptr) {
         return;
     }
@@ -290,23 +185,22 @@ std::string ControllerSim::linkPath() const {
 
 void ControllerSim::setBoardId(uint8_t id) {
     std::lock_guard lock(mutex_);
-    boardId_ = id;
+    model_.setBoardId(id);
 }
 
 void ControllerSim::setDateText(std::string_view text) {
     std::lock_guard lock(mutex_);
-    date_.fill(0);
-    std::copy_n(text.begin(), std::min(text.size(), date_.size()), date_.begin());
+    model_.setDateText(text);
 }
 
 void ControllerSim::setConfigBlock(const Block& block) {
     std::lock_guard lock(mutex_);
-    block_ = block;
+    model_.setConfigBlock(block);
 }
 
 ControllerSim::Block ControllerSim::configBlock() const {
     std::lock_guard lock(mutex_);
-    return block_;
+    return model_.configBlock();
 }
 
 void ControllerSim::setFault(Fault fault) {
@@ -350,17 +244,17 @@ uint32_t ControllerSim::commandCount(uint8_t command) const {
 
 uint32_t ControllerSim::framesSent() const {
     std::lock_guard lock(mutex_);
-    return framesSent_;
+    return model_.framesSent();
 }
 
 bool ControllerSim::inBootloader() const {
     std::lock_guard lock(mutex_);
-    return bootloader_;
+    return model_.inBootloader();
 }
 
 ControllerSim::Frame ControllerSim::BoardInfo() const {
     std::lock_guard lock(mutex_);
-    return boardInfoLocked();
+    return model_.boardInfo();
 }
 
 void ControllerSim::closeMaster() {
@@ -409,26 +303,10 @@ void ControllerSim::run() {
     }
 }
 
-ControllerSim::Frame ControllerSim::boardInfoLocked() const {
-    Frame f{};
-    const uint8_t head[] = {'K', 'V', 'X', 1, 0, 0};
-    std::copy(std::begin(head), std::end(head), f.begin());
-    std::copy(date_.begin(), date_.end(), f.begin() + kBoardInfoDateFirst);
-    f[kBoardInfoIdIndex] = boardId_;
-    return f;
-}
-
 void ControllerSim::handle(uint8_t byte) {
     std::unique_lock lock(mutex_);
     received_.push_back(byte);
-    if (bootloader_) {
-        return; // the application no longer runs
-    }
-    if (pendingBlockBytes_ > 0) {
-        incoming_[kBlockBytes - pendingBlockBytes_] = byte;
-        if (--pendingBlockBytes_ == 0) {
-            block_ = incoming_;
-        }
+    if (model_.absorb(byte)) {
         return;
     }
     ++commandCounts_[byte];
@@ -436,37 +314,11 @@ void ControllerSim::handle(uint8_t byte) {
         closeMaster();
         return;
     }
-    std::vector<uint8_t> reply;
-    switch (byte) {
-    case Cmd::Connect:
-        reply.push_back(fault_ == Fault::WrongConnect ? wrongConnect_ : kConnectReady);
-        break;
-    case Cmd::WordFrame:
-    case Cmd::ByteFrame:
-        if (fault_ != Fault::Silent) {
-            const Frame f =
-                byte == Cmd::WordFrame ? WordFrame(framesSent_) : ByteFrame(framesSent_);
-            ++framesSent_;
-            reply.assign(f.begin(), f.end());
-            traceFrame(byte == Cmd::WordFrame ? 'W' : 'B', f);
-        }
-        break;
-    case Cmd::ReadConfig:
-        reply.assign(block_.begin(), block_.end());
-        break;
-    case Cmd::WriteConfig:
-        pendingBlockBytes_ = kBlockBytes;
-        break;
-    case Cmd::BoardInfo: {
-        const Frame f = boardInfoLocked();
-        reply.assign(f.begin(), f.end());
-        break;
-    }
-    case Cmd::StartBootloader:
-        bootloader_ = true;
-        break;
-    default: // reset and unknown bytes: nothing to say
-        break;
+    const bool silent = fault_ == Fault::Silent;
+    const std::vector<uint8_t> reply =
+        model_.answer(byte, fault_ == Fault::WrongConnect ? wrongConnect_ : kConnectReady, silent);
+    if (!silent && (byte == Cmd::WordFrame || byte == Cmd::ByteFrame)) {
+        traceFrame(byte == Cmd::WordFrame ? 'W' : 'B', reply);
     }
     const Fault fault = fault_;
     const int bursts = burstCount_;

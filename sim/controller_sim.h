@@ -2,6 +2,7 @@
 
 // A controller that speaks the whole serial protocol over a pseudo-terminal, run on
 // its own thread, so tests and demos exercise the real termios code without hardware.
+// This is the pty side; what the controller answers and holds is DriveModel's.
 //
 // Commands answered (see link/device_commands.h for the bytes):
 //   "3" connect       -> kConnectReady (100), or the byte set by setConnectAnswer()
@@ -26,7 +27,7 @@
 //
 // Every public member is thread-safe.
 
-#include "link/device_commands.h"
+#include "sim/drive_model.h"
 
 #include <array>
 #include <atomic>
@@ -43,10 +44,10 @@
 class ControllerSim {
   public:
     static constexpr size_t kFrameBytes = kFrameSize;
-    static constexpr size_t kBlockBytes = kConfigBlockSize;
-    static constexpr size_t kDateBytes = kBoardInfoDateLast - kBoardInfoDateFirst + 1;
-    using Frame = std::array<uint8_t, kFrameBytes>;
-    using Block = std::array<uint8_t, kBlockBytes>;
+    static constexpr size_t kBlockBytes = DriveModel::kBlockBytes;
+    static constexpr size_t kDateBytes = DriveModel::kDateBytes;
+    using Frame = DriveModel::Frame;
+    using Block = DriveModel::Block;
 
     enum class Fault { None, Silent, Short, Bursts, WrongConnect, HangUp };
 
@@ -98,13 +99,13 @@ class ControllerSim {
     bool inBootloader() const;
 
     // What the simulator sends; tests predict answers with these.
-    static Frame WordFrame(uint32_t n);
-    static Frame ByteFrame(uint32_t n);
-    static Block DefaultConfigBlock();
+    static Frame WordFrame(uint32_t n) { return DriveModel::WordFrame(n); }
+    static Frame ByteFrame(uint32_t n) { return DriveModel::ByteFrame(n); }
+    static Block DefaultConfigBlock() { return DriveModel::DefaultConfigBlock(); }
     Frame BoardInfo() const;
 
-    static constexpr uint8_t kDefaultBoardId = 2;
-    static constexpr const char* kDefaultDate = "Apr 22 2022";
+    static constexpr uint8_t kDefaultBoardId = DriveModel::kDefaultBoardId;
+    static constexpr const char* kDefaultDate = DriveModel::kDefaultDate;
     static constexpr uint8_t kDefaultWrongConnect = 0x41;
 
   private:
@@ -114,8 +115,7 @@ class ControllerSim {
     bool sendAll(const uint8_t* bytes, size_t count);
     bool pauseFor(int ms); // false when stopping or asked to hang up
     void closeMaster();
-    void traceFrame(char kind, const Frame& frame); // with mutex_ held
-    Frame boardInfoLocked() const;
+    void traceFrame(char kind, const std::vector<uint8_t>& frame); // with mutex_ held
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
@@ -129,9 +129,7 @@ class ControllerSim {
     std::string linkPath_;
     std::string error_;
 
-    uint8_t boardId_ = kDefaultBoardId;
-    std::array<uint8_t, kDateBytes> date_{};
-    Block block_{};
+    DriveModel model_;
     Fault fault_ = Fault::None;
     int burstCount_ = 3;
     int burstPauseMs_ = 500;
@@ -139,9 +137,5 @@ class ControllerSim {
 
     std::vector<uint8_t> received_;
     std::array<uint32_t, 256> commandCounts_{};
-    uint32_t framesSent_ = 0;
-    size_t pendingBlockBytes_ = 0; // payload bytes of "8" still to come
-    Block incoming_{};
-    bool bootloader_ = false;
     std::FILE* trace_ = nullptr;
 };

@@ -1,6 +1,7 @@
 // korvex-sim: the controller simulator as a program, linked as a COM port so KORVEX
 // finds it without hardware.
 #include "sim/controller_sim.h"
+#include "sim/named_choice.h"
 #include "sim/usb_demo.h"
 
 #include <cerrno>
@@ -68,13 +69,7 @@ bool ParseFault(std::string_view name, ControllerSim::Fault& fault) {
         {"wrong-connect", F::WrongConnect},
         {"hang-up", F::HangUp},
     };
-    for (const auto& [n, f] : kNames) {
-        if (n == name) {
-            fault = f;
-            return true;
-        }
-    }
-    return false;
+    return PickByName(kNames, name, fault);
 }
 
 struct Options {

@@ -1,5 +1,6 @@
 #include "sim/usb_demo.h"
 
+#include "sim/named_choice.h"
 #include "sim/usb_bus_sim.h"
 
 #include <chrono>
@@ -20,7 +21,7 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 
 bool ParseUsbFault(const std::string& name, DfuBootloaderSim::Fault& fault) {
     using F = DfuBootloaderSim::Fault;
-    static const std::pair<const char*, F> kNames[] = {
+    static constexpr std::pair<std::string_view, F> kNames[] = {
         {"none", F::None},
         {"vanish", F::Vanish},
         {"flip-byte", F::FlipByte},
@@ -29,13 +30,7 @@ bool ParseUsbFault(const std::string& name, DfuBootloaderSim::Fault& fault) {
         {"wrong-signature", F::WrongSignature},
         {"read-protected", F::ReadProtected},
     };
-    for (const auto& [n, f] : kNames) {
-        if (name == n) {
-            fault = f;
-            return true;
-        }
-    }
-    return false;
+    return PickByName(kNames, name, fault);
 }
 
 int RunUsbBus(const ControllerSim& controller, const UsbDemoOptions& options,

@@ -38,8 +38,7 @@ void DriveFrames(uint32_t tick, LiveFrame& words, LiveFrame& bytes) {
         const uint16_t word = i == kSpeedWord   ? speed
                               : i == kDriveWord ? drive
                                                 : uint16_t(i * 100 + tick % 50);
-        words[2 * i] = word & 0xFF;
-        words[2 * i + 1] = word >> 8;
+        PutFrameWord(words.data(), i, word);
     }
     for (size_t j = 0; j < kByteParCount; ++j) {
         bytes[j] = static_cast<uint8_t>(tick / 4 + j * 9);

@@ -1,6 +1,7 @@
 #include "link/posix/posix_serial.h"
 
 #include "link/posix/port_path.h"
+#include "link/posix/termios_mapping.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,41 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct Speed {
-    speed_t code;
-    uint32_t baud;
-};
-
-constexpr Speed kSpeeds[] = {
-    {B50, 50},           {B75, 75},           {B110, 110},         {B134, 134},
-    {B150, 150},         {B200, 200},         {B300, 300},         {B600, 600},
-    {B1200, 1200},       {B1800, 1800},       {B2400, 2400},       {B4800, 4800},
-    {B9600, 9600},       {B19200, 19200},     {B38400, 38400},     {B57600, 57600},
-    {B115200, 115200},   {B230400, 230400},   {B460800, 460800},   {B500000, 500000},
-    {B576000, 576000},   {B921600, 921600},   {B1000000, 1000000}, {B1152000, 1152000},
-    {B1500000, 1500000}, {B2000000, 2000000}, {B2500000, 2500000}, {B3000000, 3000000},
-    {B3500000, 3500000}, {B4000000, 4000000},
-};
-
-uint32_t BaudOf(speed_t code) {
-    for (const Speed& s : kSpeeds) {
-        if (s.code == code) {
-            return s.baud;
-        }
-    }
-    return 0;
-}
-
-bool CodeOf(uint32_t baud, speed_t& code) {
-    for (const Speed& s : kSpeeds) {
-        if (s.baud == baud) {
-            code = s.code;
-            return true;
-        }
-    }
-    return false;
-}
 
 using Clock = std::chrono::steady_clock;
 
@@ -62,11 +28,6 @@ bool ModemLineRefused(int code) {
 }
 
 constexpr uint32_t kNoGapTimeout = 0xFFFFFFFFu;
-constexpr uint8_t kOneStopBit = 0;
-constexpr uint8_t kTwoStopBits = 2;
-constexpr uint32_t kDtrEnable = 1;
-constexpr uint32_t kRtsEnable = 1;
-constexpr uint32_t kRtsHandshake = 2;
 
 } // namespace
 
@@ -112,78 +73,6 @@ bool PosixSerial::openDevice(const std::string& deviceName) {
 bool PosixSerial::setupQueues(uint32_t, uint32_t) {
     // The tty layer sizes its own buffers; the step only needs an open port.
     return fd_ >= 0 || fail(EBADF);
-}
-
-void DcbFromTermios(const termios& t, DCB& dcb) {
-    dcb.DCBlength = sizeof(DCB);
-    dcb.BaudRate = BaudOf(::cfgetospeed(&t));
-    SetDcbFlag(dcb, DcbFlag::fBinary, 1);
-    SetDcbFlag(dcb, DcbFlag::fParity, (t.c_iflag & INPCK) != 0);
-    const bool handshake = (t.c_cflag & CRTSCTS) != 0;
-    SetDcbFlag(dcb, DcbFlag::fOutxCtsFlow, handshake);
-    SetDcbFlag(dcb, DcbFlag::fRtsControl, handshake ? kRtsHandshake : kRtsEnable);
-    SetDcbFlag(dcb, DcbFlag::fDtrControl, kDtrEnable); // open raises DTR
-    SetDcbFlag(dcb, DcbFlag::fOutX, (t.c_iflag & IXON) != 0);
-    SetDcbFlag(dcb, DcbFlag::fInX, (t.c_iflag & IXOFF) != 0);
-    switch (t.c_cflag & CSIZE) {
-    case CS5:
-        dcb.ByteSize = 5;
-        break;
-    case CS6:
-        dcb.ByteSize = 6;
-        break;
-    case CS7:
-        dcb.ByteSize = 7;
-        break;
-    default:
-        dcb.ByteSize = 8;
-        break;
-    }
-    dcb.Parity = 0;
-    if ((t.c_cflag & PARENB) != 0) {
-        const bool odd = (t.c_cflag & PARODD) != 0;
-        if ((t.c_cflag & CMSPAR) != 0) {
-            dcb.Parity = odd ? 3 : 4; // mark, space
-        } else {
-            dcb.Parity = odd ? 1 : 2;
-        }
-    }
-    dcb.StopBits = (t.c_cflag & CSTOPB) != 0 ? kTwoStopBits : kOneStopBit;
-    dcb.XonChar = static_cast<char>(t.c_cc[VSTART]);
-    dcb.XoffChar = static_cast<char>(t.c_cc[VSTOP]);
-    dcb.EofChar = static_cast<char>(t.c_cc[VEOF]);
-}
-
-bool TermiosFromDcb(const DCB& dcb, termios& t) {
-    speed_t speed{};
-    if (!CodeOf(dcb.BaudRate, speed) || dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > 4 ||
-        dcb.StopBits > kTwoStopBits) {
-        return false;
-    }
-    // Binary answers need raw mode: otherwise 0x11/0x13 vanish as flow control,
-    // 0x0D turns into 0x0A and signal characters flush the queue.
-    ::cfmakeraw(&t);
-    t.c_cflag |= CLOCAL | CREAD;
-    t.c_cc[VMIN] = 1; // with 0 an empty read would look like a hang-up
-    t.c_cc[VTIME] = 0;
-    ::cfsetispeed(&t, speed);
-    ::cfsetospeed(&t, speed);
-    static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
-    t.c_cflag = (t.c_cflag & ~CSIZE) | kSizes[dcb.ByteSize - 5];
-    t.c_cflag &= ~(PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-    if (dcb.Parity != 0) {
-        t.c_cflag |= PARENB;
-        t.c_cflag |= (dcb.Parity == 1 || dcb.Parity == 3) ? PARODD : 0;
-        t.c_cflag |= dcb.Parity >= 3 ? CMSPAR : 0;
-    }
-    t.c_cflag |= dcb.StopBits != kOneStopBit ? CSTOPB : 0;
-    // cfmakeraw leaves input parity checking as the driver had it.
-    t.c_iflag = (t.c_iflag & ~INPCK) | (GetDcbFlag(dcb, DcbFlag::fParity) != 0 ? INPCK : 0);
-    if (GetDcbFlag(dcb, DcbFlag::fOutxCtsFlow) != 0 ||
-        GetDcbFlag(dcb, DcbFlag::fRtsControl) == kRtsHandshake) {
-        t.c_cflag |= CRTSCTS;
-    }
-    return true;
 }
 
 bool PosixSerial::getState(DCB& dcb) {
@@ -287,20 +176,22 @@ bool PosixSerial::flush() {
     return true;
 }
 
-bool PosixSerial::write(const uint8_t* bytes, uint32_t count, uint32_t& done) {
+template <typename Step>
+bool PosixSerial::transfer(short events, uint32_t count, bool endless, uint64_t totalMs,
+                           uint32_t& done, Step step) {
     done = 0;
     if (fd_ < 0) {
         return fail(EBADF);
     }
-    const uint64_t totalMs = uint64_t{timeouts_.WriteTotalTimeoutMultiplier} * count +
-                             timeouts_.WriteTotalTimeoutConstant;
-    const bool endless = totalMs == 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(totalMs);
     while (done < count) {
-        const ssize_t n = ::write(fd_, bytes + done, count - done);
+        const ssize_t n = step(done);
         if (n > 0) {
             done += static_cast<uint32_t>(n);
             continue;
+        }
+        if (n == 0 && events == POLLIN) {
+            return fail(EIO); // VMIN is 1, so 0 only comes from a hang-up
         }
         if (n < 0 && errno == EINTR) {
             continue;
@@ -312,59 +203,33 @@ bool PosixSerial::write(const uint8_t* bytes, uint32_t count, uint32_t& done) {
         if (wait == 0) {
             return true; // time-out: the caller sees done < count
         }
-        pollfd p{fd_, POLLOUT, 0};
+        pollfd p{fd_, events, 0};
         const int r = ::poll(&p, 1, wait);
         if (r < 0 && errno != EINTR) {
             return fail(errno);
         }
-        if (r > 0 && (p.revents & POLLOUT) == 0) {
-            return fail(EIO); // hung up
+        if (r > 0 && (p.revents & events) == 0) {
+            return fail(EIO); // hung up: POLLHUP returns at once, so never spin here
         }
     }
     return true;
 }
 
+bool PosixSerial::write(const uint8_t* bytes, uint32_t count, uint32_t& done) {
+    const uint64_t totalMs = uint64_t{timeouts_.WriteTotalTimeoutMultiplier} * count +
+                             timeouts_.WriteTotalTimeoutConstant;
+    return transfer(POLLOUT, count, totalMs == 0, totalMs, done,
+                    [&](uint32_t at) { return ::write(fd_, bytes + at, count - at); });
+}
+
 bool PosixSerial::read(uint8_t* dest, uint32_t count, uint32_t& done) {
-    done = 0;
-    if (fd_ < 0) {
-        return fail(EBADF);
-    }
     const bool immediate = timeouts_.ReadIntervalTimeout == kNoGapTimeout &&
                            timeouts_.ReadTotalTimeoutMultiplier == 0 &&
                            timeouts_.ReadTotalTimeoutConstant == 0;
     const uint64_t totalMs =
         uint64_t{timeouts_.ReadTotalTimeoutMultiplier} * count + timeouts_.ReadTotalTimeoutConstant;
-    const bool endless = !immediate && totalMs == 0;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(totalMs);
-    while (done < count) {
-        const ssize_t n = ::read(fd_, dest + done, count - done);
-        if (n > 0) {
-            done += static_cast<uint32_t>(n);
-            continue;
-        }
-        if (n == 0) {
-            return fail(EIO); // VMIN is 1, so 0 only comes from a hang-up
-        }
-        if (errno == EINTR) {
-            continue;
-        }
-        if (errno != EAGAIN) {
-            return fail(errno);
-        }
-        const int wait = endless ? -1 : MsLeft(deadline);
-        if (wait == 0) {
-            return true; // time-out: the caller sees done < count
-        }
-        pollfd p{fd_, POLLIN, 0};
-        const int r = ::poll(&p, 1, wait);
-        if (r < 0 && errno != EINTR) {
-            return fail(errno);
-        }
-        if (r > 0 && (p.revents & POLLIN) == 0) {
-            return fail(EIO); // hung up: POLLHUP returns at once, so never spin here
-        }
-    }
-    return true;
+    return transfer(POLLIN, count, !immediate && totalMs == 0, totalMs, done,
+                    [&](uint32_t at) { return ::read(fd_, dest + at, count - at); });
 }
 
 bool PosixSerial::closeDevice() {

@@ -2,17 +2,9 @@
 
 #include "link/serial_backend.h"
 
+#include <cstdint>
 #include <string>
 #include <termios.h>
-
-// The driver's termios as the line-settings record: speed, data bits, parity, stop
-// bits, CTS/RTS handshake, software flow control and the control characters; members
-// termios has no place for are left as they are in `dcb`.
-void DcbFromTermios(const termios& t, DCB& dcb);
-// Raw mode plus the record's speed, data bits, parity (and its checking), stop bits and
-// CTS/RTS handshake; false, `t` untouched, when termios cannot express them (a speed it
-// lacks, 9 data bits ...).
-bool TermiosFromDcb(const DCB& dcb, termios& t);
 
 // The Linux serial backend over termios. A port is opened raw, exclusive (TIOCEXCL
 // for ordinary users, flock for everyone including root), without becoming the
@@ -42,6 +34,12 @@ class PosixSerial : public SerialBackend {
   private:
     bool fail(int code);
     bool hungUp() const;
+    // Repeats `step` (given the bytes done so far) until `count` bytes are done, waiting
+    // in poll() for `events` while the descriptor is not ready; past the deadline, true
+    // with `done` short; `endless` waits without one.
+    template <typename Step>
+    bool transfer(short events, uint32_t count, bool endless, uint64_t totalMs, uint32_t& done,
+                  Step step);
 
     int fd_ = -1;
     int error_ = 0;

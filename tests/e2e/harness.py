@@ -30,12 +30,21 @@ def wait_for(predicate, timeout, what):
     raise E2EError(f"timed out waiting for {what}")
 
 
+def program(variable):
+    path = os.environ.get(variable, "")
+    if not os.access(path, os.X_OK):
+        raise E2EError(f"{variable} names no program: {path!r}")
+    return path
+
+
 class Session:
     """One run: a private HOME (for ~/.korvex/dosdevices), a working folder for
     korvex, an X display, and the processes started in it."""
 
-    def __init__(self, build_dir, keep_dir):
-        self.build = os.path.abspath(build_dir)
+    def __init__(self, keep_dir):
+        # The programs under test, named by the build that made them.
+        self.korvex = program("KORVEX_PROGRAM")
+        self.korvex_sim = program("KORVEX_SIM_PROGRAM")
         self.keep = os.path.abspath(keep_dir)
         os.makedirs(self.keep, exist_ok=True)
         self.tmp = tempfile.mkdtemp(prefix="korvex-e2e-")
@@ -79,7 +88,7 @@ class Session:
 
     def start_sim(self, *args):
         out = open(os.path.join(self.tmp, "sim.out"), "w")
-        self.sim = subprocess.Popen([os.path.join(self.build, "sim", "korvex-sim"), *args],
+        self.sim = subprocess.Popen([self.korvex_sim, *args],
                                     env=self.env(), stdout=out, stderr=subprocess.STDOUT)
         self.procs.append(self.sim)
         link = os.path.join(self.home, ".korvex", "dosdevices")
@@ -97,7 +106,7 @@ class Session:
 
     def start_korvex(self, **extra_env):
         out = open(os.path.join(self.tmp, "korvex.out"), "a")
-        self.app = subprocess.Popen([os.path.join(self.build, "app", "korvex")], cwd=self.work,
+        self.app = subprocess.Popen([self.korvex], cwd=self.work,
                                     env=self.env(**extra_env), stdout=out, stderr=subprocess.STDOUT)
         self.procs.append(self.app)
         self.window = self.find_window("^Logger$")
@@ -162,6 +171,22 @@ class Session:
     def type_text(self, text):
         self.xdotool("type", "--delay", "40", text)
         time.sleep(0.1)
+
+    def enter_file_name(self, dialog, name):
+        """Types `name` into a file dialog's name field and accepts it. A dialog still
+        reading its folder (slow under the sanitizers) drops keys, so the field is
+        copied back and typed again until it holds the name."""
+        for _ in range(5):
+            self.xdotool("windowactivate", "--sync", dialog, check=False)
+            self.keys("ctrl+a")
+            self.type_text(name)
+            self.keys("ctrl+a", "ctrl+c")
+            if self.clipboard() == name:
+                break
+            time.sleep(1)
+        else:
+            raise E2EError(f"the file dialog did not take {name!r}: {self.clipboard()!r}")
+        self.keys("Return")
 
     def menu(self, title_x, item_index):
         """Opens the menu whose title sits at title_x of the menu bar and chooses

@@ -28,8 +28,8 @@ def about_text(s):
     return text.split("\n")
 
 
-def main(build_dir, keep_dir):
-    s = Session(build_dir, keep_dir)
+def main(keep_dir):
+    s = Session(keep_dir)
     try:
         s.start_display()
         s.start_sim("--board-id", "2", "--date", "Mar  1 2024")
@@ -57,4 +57,4 @@ def main(build_dir, keep_dir):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1])

@@ -37,8 +37,7 @@ class ConfigWindow:
 
     def file_dialog(self, title, name):
         dialog = self.s.find_window(f"^{title}$")
-        self.s.type_text(name)
-        self.s.keys("Return")
+        self.s.enter_file_name(dialog, name)
         self.s.window_gone(dialog)
 
     def selected_band(self):
@@ -68,8 +67,8 @@ class ConfigWindow:
         self.s.keys("Return")
 
 
-def main(build_dir, keep_dir):
-    s = Session(build_dir, keep_dir)
+def main(keep_dir):
+    s = Session(keep_dir)
     try:
         s.start_display()
         final_block = os.path.join(s.tmp, "sim-block.bin")
@@ -117,4 +116,4 @@ def main(build_dir, keep_dir):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1])

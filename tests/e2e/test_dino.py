@@ -46,8 +46,7 @@ def edit_and_save(s):
     s.click(15, 10, wid=dino, client=False)  # the Dino window's own "File" menu
     s.keys("Down", "Down", "Return")        # "Save"
     save = s.find_window("^Save As$")
-    s.type_text("dino.cfg")
-    s.keys("Return")
+    s.enter_file_name(save, "dino.cfg")
     s.window_gone(save)
     s.screenshot("dino-saved.png")
     s.close_window(dino)
@@ -85,8 +84,8 @@ def log_with_saved_coefficients(s):
         return [line.rstrip("\t").split("\t") for line in f.read().split("\n")[1:]]
 
 
-def main(build_dir, keep_dir):
-    s = Session(build_dir, keep_dir)
+def main(keep_dir):
+    s = Session(keep_dir)
     try:
         s.start_display()
         edit_and_save(s)
@@ -115,4 +114,4 @@ def main(build_dir, keep_dir):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1])

@@ -68,8 +68,8 @@ def read_trace(path):
     return trace
 
 
-def main(build_dir, keep_dir):
-    s = Session(build_dir, keep_dir)
+def main(keep_dir):
+    s = Session(keep_dir)
     try:
         s.start_display()
         trace_path = os.path.join(s.tmp, "frames.trace")
@@ -95,4 +95,4 @@ def main(build_dir, keep_dir):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1])

@@ -52,8 +52,8 @@ def select_pull(s, plot, start, end):
     time.sleep(0.3)
 
 
-def main(build_dir, keep_dir):
-    s = Session(build_dir, keep_dir)
+def main(keep_dir):
+    s = Session(keep_dir)
     try:
         s.start_display()
         s.start_sim()
@@ -64,10 +64,7 @@ def main(build_dir, keep_dir):
         check(len(logs) == 1, f"expected one log, found {logs}")
         s.xdotool("windowactivate", "--sync", s.window, check=False)
         s.menu(layout.FILE_MENU_X, layout.FILE_PLOT_LOG)
-        s.find_window("^Open$")
-        time.sleep(1)  # the dialog reads the folder before it takes typing
-        s.type_text(logs[0])
-        s.keys("Return")
+        s.enter_file_name(s.find_window("^Open$"), logs[0])
         plot = s.find_window("^Plot log - pars", timeout=40)
         time.sleep(0.5)
         s.window_screenshot(plot, "plot-log.png")
@@ -86,13 +83,11 @@ def main(build_dir, keep_dir):
 
         focus(s, plot)
         s.keys("alt+s")
-        s.find_window("^Save As$")
-        time.sleep(1)
+        save = s.find_window("^Save As$")
         saved = os.path.join(s.keep, "plot-log-saved.png")
         if os.path.exists(saved):
             os.remove(saved)
-        s.type_text(saved)
-        s.keys("Return")
+        s.enter_file_name(save, saved)
         time.sleep(0.5)
         with open(saved, "rb") as f:
             check(f.read(8) == b"\x89PNG\r\n\x1a\n", "the saved picture is no PNG")
@@ -104,4 +99,4 @@ def main(build_dir, keep_dir):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1])

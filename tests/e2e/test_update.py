@@ -69,8 +69,8 @@ def flash_of(path):
         return f.read()
 
 
-def update_over_serial(build_dir, keep_dir):
-    s = Session(build_dir, keep_dir)
+def update_over_serial(keep_dir):
+    s = Session(keep_dir)
     try:
         bus, flash = os.path.join(s.tmp, "usb.env"), os.path.join(s.tmp, "flash.bin")
         s.start_display()
@@ -112,8 +112,8 @@ def update_over_serial(build_dir, keep_dir):
         s.close()
 
 
-def recovery_with_failure(build_dir, keep_dir):
-    s = Session(build_dir, keep_dir)
+def recovery_with_failure(keep_dir):
+    s = Session(keep_dir)
     try:
         bus = os.path.join(s.tmp, "usb.env")
         s.start_display()
@@ -143,10 +143,10 @@ def recovery_with_failure(build_dir, keep_dir):
         s.close()
 
 
-def main(build_dir, keep_dir):
-    update_over_serial(build_dir, keep_dir)
-    recovery_with_failure(build_dir, keep_dir)
+def main(keep_dir):
+    update_over_serial(keep_dir)
+    recovery_with_failure(keep_dir)
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1])

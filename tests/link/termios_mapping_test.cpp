@@ -1,4 +1,4 @@
-#include "link/posix/posix_serial.h"
+#include "link/posix/termios_mapping.h"
 
 #include <gtest/gtest.h>
 

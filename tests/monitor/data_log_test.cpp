@@ -3,6 +3,7 @@
 #include "fakes/recording_list.h"
 #include "fakes/temp_dir.h"
 #include "monitor/live_params.h"
+#include "tests/support/live_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -20,29 +21,16 @@ const char* const kHeader =
     "g_mult\tsteering1b\tsteer_sign\tsteer_mult\tthrot\tcan_fl\tcan_fr\tcan_rl\tcan_rr\t"
     "can_throt\tcan_h_brake\tcan_brake\tbrake_sw\th_brake_sw\t";
 
-// Word i holds i, except the given speed and drive; words 3 and 10 are 0xFFFF.
+// Words 3 and 10 are 0xFFFF, so only steering2b reads as signed.
 LiveFrame WordFrame(uint16_t speed = 0, uint16_t drive = 0) {
-    LiveFrame frame{};
-    for (size_t i = 0; i < kWordParCount; ++i) {
-        frame[2 * i] = static_cast<uint8_t>(i);
-    }
-    frame[2] = speed & 0xFF;
-    frame[3] = speed >> 8;
-    frame[14] = drive & 0xFF;
-    frame[15] = drive >> 8;
-    frame[6] = frame[7] = 0xFF;
-    frame[20] = frame[21] = 0xFF;
+    LiveFrame frame = MakeWordFrame(speed, drive);
+    PutFrameWord(frame.data(), kVrs0Word, 0xFFFF);
     return frame;
 }
 
 // Byte j holds 200 + j (above 127, so signed or scaled display would differ).
 LiveFrame ByteFrame(uint8_t status) {
-    LiveFrame frame{};
-    for (size_t j = 0; j < kByteParCount; ++j) {
-        frame[j] = static_cast<uint8_t>(200 + j);
-    }
-    frame[kSwitchByteIndex] = status;
-    return frame;
+    return MakeByteFrame(200, status);
 }
 
 std::string ByteFields(const char* switches) {

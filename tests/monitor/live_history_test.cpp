@@ -7,16 +7,16 @@ namespace {
 TEST(LiveHistoryTest, KeepsTheLastMinuteOfDisplayValuesPerChannel) {
     LiveHistory history;
     LiveFrame bytes{};
-    bytes[7] = 255;   // throt_v, scaled
-    bytes[12] = 0xFB; // steering1b, signed
-    bytes[kSwitchByteIndex] = 0x02;
+    bytes[kThrottleVoltsByte] = 255; // scaled
+    bytes[kSteeringByte] = 0xFB;     // signed
+    bytes[kSwitchByteIndex] = kHandBrakeSwitchBit;
     LiveFrame words{};
-    words[20] = words[21] = 0xFF; // steering2b, signed
-    words[2] = 100;
+    PutFrameWord(words.data(), kSteeringWord, 0xFFFF); // signed
+    PutFrameWord(words.data(), kSpeedWord, 100);
     const auto& names = LiveHistory::ChannelNames();
     ASSERT_EQ(names.size(), LiveHistory::kChannelCount);
     EXPECT_EQ(names[1], "speed_kmh");
-    EXPECT_EQ(names[12 + 7], "throt_v");
+    EXPECT_EQ(names[kWordParCount + kThrottleVoltsByte], "throt_v");
     EXPECT_EQ(names.back(), "h_brake_sw");
 
     // One frame pair every 100 ms for 70 s: the first 10 s fall out.

@@ -4,6 +4,7 @@
 #include "dyno/dino.h"
 #include "monitor/data_log.h"
 #include "monitor/live_params.h"
+#include "tests/support/live_frames.h"
 
 #include <string>
 
@@ -19,24 +20,10 @@ class RecordedLog {
     // -1), then a byte frame whose byte j holds `bytes` + j.
     void add(uint32_t tick, uint16_t speed, uint16_t drive, uint8_t bytes = 0) {
         addWords(tick, speed, drive);
-        LiveFrame frame{};
-        for (size_t j = 0; j < kByteParCount; ++j) {
-            frame[j] = static_cast<uint8_t>(bytes + j);
-        }
-        frame[kSwitchByteIndex] = 0x02;
-        log_.LogByteFrame(frame.data());
+        log_.LogByteFrame(MakeByteFrame(bytes, kHandBrakeSwitchBit).data());
     }
     void addWords(uint32_t tick, uint16_t speed, uint16_t drive) {
-        LiveFrame frame{};
-        for (size_t i = 0; i < kWordParCount; ++i) {
-            frame[2 * i] = static_cast<uint8_t>(i);
-        }
-        frame[2] = speed & 0xFF;
-        frame[3] = speed >> 8;
-        frame[14] = drive & 0xFF;
-        frame[15] = drive >> 8;
-        frame[20] = frame[21] = 0xFF;
-        log_.LogWordFrame(frame.data(), tick);
+        log_.LogWordFrame(MakeWordFrame(speed, drive).data(), tick);
     }
     // Closes the file; returns its path.
     std::string close() {
