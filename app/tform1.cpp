@@ -1,11 +1,6 @@
 #include "app/tform1.h"
 
-#include "app/about_box.h"
 #include "app/globals.h"
-#include "core/dialogs.h"
-#include "link/device_commands.h"
-#include "link/port_selection.h"
-#include "monitor/live_params.h"
 #include "monitor/live_plot_window.h"
 #include "monitor/log_plot_window.h"
 #include "ui/qt_text.h"
@@ -13,8 +8,6 @@
 #include "ui_tform1.h"
 
 #include <QDialog>
-
-#include <iostream>
 
 namespace {
 std::unique_ptr<Ui::TForm1> SetUp(QMainWindow* window) {
@@ -26,18 +19,17 @@ std::unique_ptr<Ui::TForm1> SetUp(QMainWindow* window) {
 } // namespace
 
 TForm1::TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), ui_(SetUp(this)), g_(globals), dialogs_(dialogs), list2_(ui_->ListBox2),
-      dataLog_(g_.log, g_.dino),
-      poll_(g_.port, g_.log, dataLog_, *this), firmware_{g_.port,  g_.image, g_.firmware, g_.log,
-                                                         dialogs_, loader_,  std::cout} {
+    : QMainWindow(parent), ui_(SetUp(this)), dialogs_(dialogs), list2_(ui_->ListBox2),
+      controller_(globals, dialogs, *this, loader_) {
     QFont font("Tahoma");
     font.setPixelSize(11);
     setFont(font);
     ui_->MainMenu1->setFixedHeight(kMenuHeight);
     setFixedSize(828, 570 + kMenuHeight);
     move(0, 0);
+    setUpGrid();
     connectHandlers();
-    FormCreate();
+    controller_.FormCreate();
     timer1_.setTimerType(Qt::PreciseTimer);
     timer1_.setInterval(25);
     connect(&timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
@@ -45,13 +37,27 @@ TForm1::TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent)
 }
 
 TForm1::~TForm1() {
-    FormDestroy();
+    timer1_.stop();
+    controller_.FormDestroy();
 }
 
 void TForm1::setWindows(QDialog* config, QDialog* dino, QDialog* deviceType) {
     config_ = config;
     dino_ = dino;
     deviceType_ = deviceType;
+}
+
+void TForm1::setUpGrid() {
+    StringGrid& grid = *ui_->StringGrid1;
+    grid.setGridSize(5, 25);
+    grid.setFixed(1, 1);
+    grid.setDefaultRowHeight(16);
+    const int widths[] = {64, 61, 64, 64, 64};
+    for (int c = 0; c < 5; ++c) {
+        grid.setColWidth(c, widths[c]);
+    }
+    grid.setRowSelect(true);
+    grid.setEditable(false);
 }
 
 void TForm1::connectHandlers() {
@@ -81,74 +87,6 @@ void TForm1::connectHandlers() {
     connect(u.LivePlot1, &QAction::triggered, this, &TForm1::LivePlotClick);
 }
 
-void TForm1::FormCreate() {
-    auto& u = *ui_;
-    g_.log.attach(u.ListBox1);
-    g_.log.appendLine(g_.dino.ReadFile("dino.cfg") > 0 ? "dino.cfg read OK" : "dino.cfg read ERR");
-    u.ListBox2->hide();
-    g_.log.appendLine("RunUserMode");
-    for (QWidget* w : {static_cast<QWidget*>(u.CheckBox1), static_cast<QWidget*>(u.Button3),
-                       static_cast<QWidget*>(u.Button6), static_cast<QWidget*>(u.Button7),
-                       static_cast<QWidget*>(u.Button8), static_cast<QWidget*>(u.Button9),
-                       static_cast<QWidget*>(u.Button10), static_cast<QWidget*>(u.BitBtn1)}) {
-        w->hide();
-    }
-    u.ComboBox1->blockSignals(true);
-    for (int n = 1; n <= 99; ++n) {
-        u.ComboBox1->addItem(QStringLiteral("COM%1").arg(n));
-    }
-    u.ComboBox1->setCurrentIndex(6);
-    u.ComboBox1->blockSignals(false);
-
-    StringGrid& grid = *u.StringGrid1;
-    grid.setGridSize(5, 25);
-    grid.setFixed(1, 1);
-    grid.setDefaultRowHeight(16);
-    const int widths[] = {64, 61, 64, 64, 64};
-    for (int c = 0; c < 5; ++c) {
-        grid.setColWidth(c, widths[c]);
-    }
-    grid.setRowSelect(true);
-    grid.setEditable(false);
-    for (int r = 1; r <= 24; ++r) {
-        grid.setCell(0, r, std::to_string(r));
-    }
-    for (size_t i = 0; i < kWordParCount; ++i) {
-        grid.setCell(kWordValueColumn - 1, int(i) + 1, kWordPars[i].name);
-    }
-    for (size_t j = 0; j < kByteParCount; ++j) {
-        grid.setCell(kByteValueColumn - 1, int(j) + 1, kBytePars[j].name);
-    }
-    const char* header[] = {"Par_num", "Name", "Value", "Name", "Value"};
-    for (int c = 0; c < 5; ++c) {
-        grid.setCell(c, 0, header[c]);
-    }
-}
-
-void TForm1::FormDestroy() {
-    timer1_.stop();
-    poll_.setFrameListener(nullptr);
-    if (g_.port.isOpen()) {
-        g_.port.close();
-    }
-}
-
-std::string TForm1::portText() const {
-    return ToBytes(ui_->ComboBox1->currentText());
-}
-
-void TForm1::Button1Click() {
-    OpenDevice(g_.port, g_.log, list2_, portText(), autoFlag_);
-}
-
-void TForm1::Button10Click() {
-    OpenDeviceShort(g_.port, g_.log, portText(), autoFlag_);
-}
-
-void TForm1::Button2Click() {
-    CloseDevice(g_.port, g_.log);
-}
-
 void TForm1::Action1Execute() {
     ui_->Button1->click();
 }
@@ -158,69 +96,7 @@ void TForm1::Action2Execute() {
 }
 
 void TForm1::CheckBox2Click() {
-    autoFlag_ = ui_->CheckBox2->isChecked();
-}
-
-void TForm1::Button3Click() {
-    std::string text;
-    uint8_t answer[kBoardInfoSize];
-    requestBoardInfo(g_.port, text, answer);
-}
-
-void TForm1::Button6Click() {
-    std::string text;
-    sendCommand(g_.port, Cmd::StartBootloader, text);
-    g_.log.appendLine(text);
-}
-
-void TForm1::Button9Click() {
-    std::string text;
-    sendCommand(g_.port, Cmd::Reset, text);
-    g_.log.appendLine(text);
-}
-
-void TForm1::Button4Click() {
-    ui_->Button4->setText(FromBytes(dataLog_.Button4Click(poll_.runFlag())));
-}
-
-void TForm1::Button5Click() {
-    poll_.Button5Click();
-}
-
-void TForm1::Timer1Timer() {
-    poll_.Timer1Timer();
-}
-
-void TForm1::Button7Click() {
-    ::Button7Click(firmware_);
-}
-
-void TForm1::Button8Click() {
-    ::Button8Click(firmware_);
-}
-
-void TForm1::cfg1click() {
-    if (config_ != nullptr) {
-        config_->exec();
-    }
-}
-
-void TForm1::UpdateDeviceClick() {
-    ::UpdateDeviceClick(firmware_, poll_.updateCountdown(), [this] {
-        if (deviceType_ != nullptr) {
-            deviceType_->exec();
-        }
-    });
-}
-
-void TForm1::Dino1Click() {
-    if (dino_ != nullptr) {
-        dino_->exec();
-    }
-}
-
-void TForm1::About1Click() {
-    dialogs_.showMessage(AboutText(g_.port, g_.image, g_.firmware, BuildVersion()));
+    controller_.CheckBox2Click(ui_->CheckBox2->isChecked());
 }
 
 // The plot windows are not modal: the poll cycle goes on while they are open.
@@ -238,7 +114,7 @@ void TForm1::PlotLogClick() {
 void TForm1::LivePlotClick() {
     if (livePlot_ == nullptr) {
         livePlot_ = new LivePlotWindow(dialogs_, this);
-        poll_.setFrameListener(livePlot_);
+        controller_.pollCycle().setFrameListener(livePlot_);
     }
     livePlot_->show();
     livePlot_->raise();
@@ -264,10 +140,38 @@ void TForm1::setGridCell(int col, int row, const std::string& text) {
     ui_->StringGrid1->setCell(col, row, text);
 }
 
-void TForm1::clickCloseDevice() {
-    ui_->Button2->click();
+ListSink& TForm1::messageList() {
+    return *ui_->ListBox1;
 }
 
-void TForm1::runIspSequence() {
-    UpdateCountdownReachedOne(firmware_);
+void TForm1::hideControl(const char* name) {
+    if (auto* control = findChild<QWidget*>(QString::fromLatin1(name))) {
+        control->hide();
+    }
+}
+
+void TForm1::setPortList(const std::vector<std::string>& ports, int selected) {
+    // Filling the list is not a change of the user's choice.
+    const QSignalBlocker quiet(ui_->ComboBox1);
+    for (const std::string& port : ports) {
+        ui_->ComboBox1->addItem(FromBytes(port));
+    }
+    ui_->ComboBox1->setCurrentIndex(selected);
+}
+
+std::string TForm1::portText() const {
+    return ToBytes(ui_->ComboBox1->currentText());
+}
+
+void TForm1::setLogCaption(const std::string& caption) {
+    ui_->Button4->setText(FromBytes(caption));
+}
+
+void TForm1::showModal(Window window) {
+    QDialog* shown = window == Window::Config ? config_
+                     : window == Window::Dino ? dino_
+                                              : deviceType_;
+    if (shown != nullptr) {
+        shown->exec();
+    }
 }

@@ -1,9 +1,7 @@
 #pragma once
 
+#include "app/main_controller.h"
 #include "firmware/library_loader.h"
-#include "firmware/update_workflow.h"
-#include "monitor/data_log.h"
-#include "monitor/poll_cycle.h"
 #include "ui/qt_list_sink.h"
 
 #include <QMainWindow>
@@ -21,8 +19,9 @@ class LogPlotWindow;
 class LivePlotWindow;
 
 // The main window "Logger": port controls, Start/Stop, FileLog, the live grid and
-// the message log. Each handler forwards to the core and shows what it returns.
-class TForm1 : public QMainWindow, private PollView {
+// the message log. Each handler forwards to the controller, which shows its results
+// through this window.
+class TForm1 : public QMainWindow, private MainView {
     Q_OBJECT
   public:
     TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent = nullptr);
@@ -32,64 +31,62 @@ class TForm1 : public QMainWindow, private PollView {
     void setWindows(QDialog* config, QDialog* dino, QDialog* deviceType);
 
     Ui::TForm1& ui() { return *ui_; }
-    PollCycle& pollCycle() { return poll_; }
-    DataLog& dataLog() { return dataLog_; }
+    MainController& controller() { return controller_; }
     // The plot windows, made on first use (nullptr before).
     LogPlotWindow* logPlot() const { return logPlot_; }
     LivePlotWindow* livePlot() const { return livePlot_; }
-    bool autoFlag() const { return autoFlag_; }
+    bool autoFlag() const { return controller_.autoFlag(); }
 
     // The menu bar has a fixed height so the controls' positions are known on screen.
     static constexpr int kMenuHeight = 20;
 
   public slots:
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
-    void Button5Click();
-    void Button6Click();
-    void Button7Click();
-    void Button8Click();
-    void Button9Click();
-    void Button10Click();
+    void Button1Click() { controller_.Button1Click(); }
+    void Button2Click() { controller_.Button2Click(); }
+    void Button3Click() { controller_.Button3Click(); }
+    void Button4Click() { controller_.Button4Click(); }
+    void Button5Click() { controller_.Button5Click(); }
+    void Button6Click() { controller_.Button6Click(); }
+    void Button7Click() { controller_.Button7Click(); }
+    void Button8Click() { controller_.Button8Click(); }
+    void Button9Click() { controller_.Button9Click(); }
+    void Button10Click() { controller_.Button10Click(); }
     void CheckBox2Click();
     void ComboBox1Change() {}
     void BitBtn1Click() {}
     void Action1Execute();
     void Action2Execute();
-    void Timer1Timer();
-    void cfg1click();
-    void UpdateDeviceClick();
-    void Dino1Click();
-    void About1Click();
+    void Timer1Timer() { controller_.Timer1Timer(); }
+    void cfg1click() { controller_.cfg1click(); }
+    void UpdateDeviceClick() { controller_.UpdateDeviceClick(); }
+    void Dino1Click() { controller_.Dino1Click(); }
+    void About1Click() { controller_.About1Click(); }
     void PlotLogClick();
     void LivePlotClick();
 
   private:
-    void FormCreate();
-    void FormDestroy();
+    void setUpGrid();
     void connectHandlers();
-    std::string portText() const;
 
-    // PollView
+    // MainView
     void toggleHeartbeat() override;
     void setElapsedText(const std::string& text) override;
     void setStartCaption(const std::string& caption) override;
     void setGridCell(int col, int row, const std::string& text) override;
-    void clickCloseDevice() override;
-    void runIspSequence() override;
+    ListSink& messageList() override;
+    ListSink& candidateList() override { return list2_; }
+    void hideControl(const char* name) override;
+    void setPortList(const std::vector<std::string>& ports, int selected) override;
+    std::string portText() const override;
+    void setLogCaption(const std::string& caption) override;
+    void showModal(Window window) override;
 
     std::unique_ptr<Ui::TForm1> ui_;
-    Globals& g_;
     Dialogs& dialogs_;
     QtListSink list2_;
-    DataLog dataLog_;
-    PollCycle poll_;
     SystemLibraryLoader loader_;
-    FirmwareContext firmware_;
+    MainController controller_;
     QTimer timer1_;
-    bool autoFlag_ = true;
     QDialog* config_ = nullptr;
     QDialog* dino_ = nullptr;
     QDialog* deviceType_ = nullptr;

@@ -39,7 +39,7 @@ void UpdateDeviceInBootloader(FirmwareContext& c, const std::function<void()>& c
 }
 } // namespace
 
-void UpdateDeviceClick(FirmwareContext& c, uint8_t& updateCountdown,
+void UpdateDeviceClick(FirmwareContext& c, UpdateCountdown& countdown,
                        const std::function<void()>& chooseDeviceType) {
     if (!c.dialogs.confirmYesNo("Program Device?")) {
         return;
@@ -76,7 +76,7 @@ void UpdateDeviceClick(FirmwareContext& c, uint8_t& updateCountdown,
         return;
     }
     if (sendCommand(c.port, Cmd::StartBootloader, message)) {
-        updateCountdown = kUpdateCountdownStart;
+        countdown.start();
     }
     c.log.appendLine(message);
 }

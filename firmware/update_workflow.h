@@ -4,10 +4,10 @@
 #include "core/my_err_log.h"
 #include "firmware/firmware_state.h"
 #include "firmware/library_loader.h"
+#include "firmware/update_countdown.h"
 #include "link/buff.h"
 #include "link/comm_device.h"
 
-#include <cstdint>
 #include <functional>
 #include <ostream>
 
@@ -23,16 +23,12 @@ struct FirmwareContext {
     std::ostream& console; // where each update writes the bootloader version line
 };
 
-// What the update countdown is set to once the start-bootloader command went out.
-inline constexpr uint8_t kUpdateCountdownStart = 3;
-
 // The menu item "UpdateDevice": confirm, ask the device type (`chooseDeviceType`
 // shows the dialog modally), read the board id when Auto, load its image, send
-// the start-bootloader command and, once it went out, set `updateCountdown` to
-// kUpdateCountdownStart. With the port closed and a bootloader on USB (a device
-// left there by an earlier update) the type must be chosen and the image is
-// programmed at once.
-void UpdateDeviceClick(FirmwareContext& c, uint8_t& updateCountdown,
+// the start-bootloader command and, once it went out, start the countdown. With
+// the port closed and a bootloader on USB (a device left there by an earlier
+// update) the type must be chosen and the image is programmed at once.
+void UpdateDeviceClick(FirmwareContext& c, UpdateCountdown& countdown,
                        const std::function<void()>& chooseDeviceType);
 
 // Hidden developer button: loads the image of board id 2 and logs the loader's message, then "9B".
@@ -41,6 +37,6 @@ void Button7Click(FirmwareContext& c);
 // Hidden developer button: programs the image buffer as it stands.
 void Button8Click(FirmwareContext& c);
 
-// What the poll cycle does when the update countdown reaches 1: program the
-// device with the image buffer and end address. The result is not examined.
+// What the update countdown sets off when it reaches 1: program the device with
+// the image buffer and end address. The result is not examined.
 void UpdateCountdownReachedOne(FirmwareContext& c);

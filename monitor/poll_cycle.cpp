@@ -20,29 +20,17 @@ std::string ElapsedTimeText(uint32_t tickCount) {
 PollCycle::PollCycle(CommDevice& port, MyErrLog& log, DataLog& dataLog, PollView& view)
     : port_(port), log_(log), dataLog_(dataLog), view_(view) {}
 
-void PollCycle::Timer1Timer() {
+bool PollCycle::startTick() {
     view_.toggleHeartbeat();
     ++tickCount_;
-    if (tickCount_ % kTicksPerSecond == 0) {
-        countDown();
-    }
-    // The ISP sequence above may have run nested ticks; show the latest count so the
+    return tickCount_ % kTicksPerSecond == 0;
+}
+
+void PollCycle::finishTick() {
+    // Work between the halves may have run nested ticks; show the latest count so the
     // elapsed time never steps backwards.
     view_.setElapsedText(ElapsedTimeText(tickCount_));
     halfStep();
-}
-
-void PollCycle::countDown() {
-    if (updateCountdown_ > 0) {
-        --updateCountdown_;
-    }
-    // Nested ticks during the ISP sequence find the countdown at 1 and can only move
-    // it to 0, so neither action below ever runs twice for one update.
-    if (updateCountdown_ == 2) {
-        view_.clickCloseDevice();
-    } else if (updateCountdown_ == 1) {
-        view_.runIspSequence();
-    }
 }
 
 void PollCycle::Button5Click() {

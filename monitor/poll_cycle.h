@@ -16,11 +16,6 @@ class PollView {
     virtual void setElapsedText(const std::string& text) = 0;                // Edit1
     virtual void setStartCaption(const std::string& caption) = 0;            // Button5
     virtual void setGridCell(int col, int row, const std::string& text) = 0; // StringGrid1
-    // Performs a click of Button2 (CloseDevice), exactly as the user's click would.
-    virtual void clickCloseDevice() = 0;
-    // Runs the ISP sequence with the image buffer and end address; may show modal
-    // boxes, during which Timer1Timer is called again from inside this call.
-    virtual void runIspSequence() = 0;
 };
 
 // Is handed every frame the grid shows, as it is shown; `wordFrame` tells the two apart.
@@ -33,9 +28,9 @@ class LiveFrameListener {
 // "Time=0m7s", "Time=1h2m3s" for a count of 25 ms ticks.
 std::string ElapsedTimeText(uint32_t tickCount);
 
-// The 25 ms heartbeat: counts ticks, drives the update countdown, shows the elapsed
-// time and advances the connect/poll state machine by one half-step per tick
-// (one write or one read, never both).
+// The 25 ms heartbeat: counts ticks, shows the elapsed time and advances the
+// connect/poll state machine by one half-step per tick (one write or one read, never
+// both). The tick's owner runs its once-a-second work between the two halves.
 class PollCycle {
   public:
     enum class State { Idle, Connecting, Polling };
@@ -47,14 +42,15 @@ class PollCycle {
     PollCycle(const PollCycle&) = delete;
     PollCycle& operator=(const PollCycle&) = delete;
 
-    void Timer1Timer();
+    // Toggles the heartbeat and counts the tick; true when a second is full (every
+    // 40th tick).
+    bool startTick();
+    // Shows the elapsed time and advances the state machine by one half-step.
+    void finishTick();
     void Button5Click();
 
     uint32_t tickCount() const { return tickCount_; }
     bool runFlag() const { return runFlag_; }
-    // Seconds left in the firmware-update hand-over; the update workflow sets it to 3.
-    uint8_t& updateCountdown() { return updateCountdown_; }
-    uint8_t updateCountdown() const { return updateCountdown_; }
 
     // At most one listener; nullptr removes it.
     void setFrameListener(LiveFrameListener* listener) { listener_ = listener; }
@@ -64,7 +60,6 @@ class PollCycle {
     uint8_t lastPollCommand() const { return lastPollCommand_; }
 
   private:
-    void countDown();
     void halfStep();
     void connectSend();
     void connectAwait();
@@ -86,5 +81,4 @@ class PollCycle {
     State state_ = State::Idle;
     Step step_ = Step::Send;
     uint8_t lastPollCommand_ = 0;
-    uint8_t updateCountdown_ = 0;
 };

@@ -87,7 +87,7 @@ void BM_FrameReadTickWithRepaint(benchmark::State& state) {
     serial.autoAnswer = true;
     serial.responder = MovingAnswer;
     w.g.port.open(7);
-    PollCycle& cycle = w.form.pollCycle();
+    PollCycle& cycle = w.form.controller().pollCycle();
     cycle.Button5Click();
     w.form.Timer1Timer();
     w.form.Timer1Timer();

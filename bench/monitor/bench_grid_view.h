@@ -15,8 +15,6 @@ class GridView : public PollView {
         cells[static_cast<size_t>(col)][static_cast<size_t>(row)] = text;
         ++writes;
     }
-    void clickCloseDevice() override {}
-    void runIspSequence() override {}
 
     bool heartbeat = false;
     std::string elapsed;

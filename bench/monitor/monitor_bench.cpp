@@ -47,15 +47,19 @@ void BM_FrameReadTick(benchmark::State& state) {
     GridView view;
     PollCycle cycle(port, log, dataLog, view);
     cycle.Button5Click();
-    cycle.Timer1Timer();
-    cycle.Timer1Timer();
+    cycle.startTick();
+    cycle.finishTick();
+    cycle.startTick();
+    cycle.finishTick();
     for (auto _ : state) {
         state.PauseTiming();
-        cycle.Timer1Timer(); // send
+        cycle.startTick();
+        cycle.finishTick(); // send
         serial.calls.clear();
         serial.written.clear();
         state.ResumeTiming();
-        cycle.Timer1Timer(); // read and decode
+        cycle.startTick();
+        cycle.finishTick(); // read and decode
     }
     if (view.writes == 0 || cycle.state() != PollCycle::State::Polling) {
         state.SkipWithError("the cycle did not poll");

@@ -48,7 +48,8 @@ void BM_SimulatorFramePairsPerSecond(benchmark::State& state) {
         const auto begin = std::chrono::steady_clock::now();
         auto next = begin;
         while (std::chrono::steady_clock::now() - begin < seconds) {
-            cycle.Timer1Timer();
+            cycle.startTick();
+            cycle.finishTick();
             next += period;
             const auto now = std::chrono::steady_clock::now();
             while (next < now) {

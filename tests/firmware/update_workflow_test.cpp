@@ -51,7 +51,7 @@ class UpdateWorkflow : public ::testing::Test {
     FakeIspLoader loader;
     std::ostringstream console;
     FirmwareContext c;
-    uint8_t countdown = 0;
+    UpdateCountdown countdown{[] {}, [] {}};
     int dialogShown = 0;
 };
 
@@ -64,7 +64,7 @@ TEST_F(UpdateWorkflow, Display2018LoadsItsImageAndProgramsTheATmega16U4) {
     update(state.deviceTypeChoice);
     EXPECT_EQ(list.entries, (Texts{"BrdId>> 3", "Send OK"}));
     EXPECT_EQ(serial.written, std::vector<uint8_t>{Cmd::StartBootloader});
-    EXPECT_EQ(countdown, 3);
+    EXPECT_EQ(countdown.seconds(), 3);
     EXPECT_EQ(state.imageEndAddress, 0x1C7Du);
     EXPECT_EQ(state.targetChipSize, "16k");
 
@@ -98,7 +98,7 @@ TEST_F(UpdateWorkflow, NoConfirmationOrClosedPortEndsEarly) {
     update(2);
     EXPECT_EQ(list.entries, Texts{"COM is't open"});
     EXPECT_EQ(dialogShown, 0);
-    EXPECT_EQ(countdown, 0);
+    EXPECT_EQ(countdown.seconds(), 0);
 }
 
 TEST_F(UpdateWorkflow, ClosedPortWithABootloaderOnUsbAsksForTheTypeAndProgramsAtOnce) {
@@ -114,7 +114,7 @@ TEST_F(UpdateWorkflow, ClosedPortWithABootloaderOnUsbAsksForTheTypeAndProgramsAt
                                       "Switching to appli mode"}));
     EXPECT_EQ(list.entries, Texts{"BrdId>> 2"});
     EXPECT_TRUE(serial.written.empty());
-    EXPECT_EQ(countdown, 0);
+    EXPECT_EQ(countdown.seconds(), 0);
     EXPECT_EQ(fake.programmed(),
               std::vector<uint8_t>(imageBuffer.data(), imageBuffer.data() + 0x3948));
 
@@ -134,7 +134,7 @@ TEST_F(UpdateWorkflow, AutoReadsTheBoardIdFromTheDevice) {
     EXPECT_EQ(list.entries, (Texts{"id= auto", "BrdId= 4", "Send OK"}));
     EXPECT_EQ(serial.written, (std::vector<uint8_t>{Cmd::BoardInfo, Cmd::StartBootloader}));
     EXPECT_EQ(state.imageEndAddress, 0x4667u);
-    EXPECT_EQ(countdown, 3);
+    EXPECT_EQ(countdown.seconds(), 3);
 }
 
 TEST_F(UpdateWorkflow, AutoWithBoardIdOneEndsInUpdateErr) {
@@ -145,13 +145,13 @@ TEST_F(UpdateWorkflow, AutoWithBoardIdOneEndsInUpdateErr) {
     EXPECT_EQ(dialogs.texts(), Texts{"UpdateErr"});
     EXPECT_EQ(serial.written, std::vector<uint8_t>{Cmd::BoardInfo});
     EXPECT_EQ(state.imageEndAddress, 0x123u);
-    EXPECT_EQ(countdown, 0);
+    EXPECT_EQ(countdown.seconds(), 0);
 }
 
 TEST_F(UpdateWorkflow, AutoWithoutAnswerLogsReadErr) {
     update(kAutoDeviceType + 50);
     EXPECT_EQ(list.entries, (Texts{"id= auto", "Read err"}));
-    EXPECT_EQ(countdown, 0);
+    EXPECT_EQ(countdown.seconds(), 0);
 }
 
 TEST_F(UpdateWorkflow, FailedBootloaderCommandKeepsTheCountdown) {
@@ -160,15 +160,15 @@ TEST_F(UpdateWorkflow, FailedBootloaderCommandKeepsTheCountdown) {
     update(2);
     EXPECT_EQ(list.entries, (Texts{"BrdId>> 2", "Send ERR=31"}));
     EXPECT_EQ(state.imageEndAddress, 0x3947u);
-    EXPECT_EQ(countdown, 0);
+    EXPECT_EQ(countdown.seconds(), 0);
 }
 
 TEST_F(UpdateWorkflow, SecondUpdateWhileTheCountdownStandsAtThree) {
     update(0);
-    ASSERT_EQ(countdown, 3);
+    ASSERT_EQ(countdown.seconds(), 3);
     imageBuffer.fill(0, Buff::kImageSize - 1, 0x00);
     update(0);
-    EXPECT_EQ(countdown, 3);
+    EXPECT_EQ(countdown.seconds(), 3);
     EXPECT_EQ(imageBuffer.data()[0x1E74], 0xFF); // reloaded
     EXPECT_EQ(list.entries, (Texts{"BrdId>> 0", "Send OK", "BrdId>> 0", "Send OK"}));
     EXPECT_EQ(serial.written, (std::vector<uint8_t>{Cmd::StartBootloader, Cmd::StartBootloader}));

@@ -84,8 +84,6 @@ class SilentView : public PollView {
     void setElapsedText(const std::string&) override {}
     void setStartCaption(const std::string&) override {}
     void setGridCell(int, int, const std::string& text) override { cells += text.size(); }
-    void clickCloseDevice() override {}
-    void runIspSequence() override {}
     size_t cells = 0;
 };
 
@@ -218,7 +216,8 @@ void FuzzLiveFrames(const uint8_t* data, size_t size) {
         if (!cycle.runFlag()) {
             cycle.Button5Click();
         }
-        cycle.Timer1Timer();
+        cycle.startTick();
+        cycle.finishTick();
     }
     const std::string logPath = dataLog.path();
     dataLog.ToggleDataLog(true);

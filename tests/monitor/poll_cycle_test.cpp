@@ -71,7 +71,8 @@ class PollCycleTest : public ::testing::Test {
     }
     void ticks(int n) {
         for (int i = 0; i < n; ++i) {
-            cycle.Timer1Timer();
+            cycle.startTick();
+            cycle.finishTick();
         }
     }
     void answer(const std::vector<uint8_t>& bytes) { serial.reads.push_back(bytes); }
@@ -279,50 +280,6 @@ TEST_F(PollCycleTest, ElapsedTimeCountsTicksInSecondsMinutesAndHours) {
     EXPECT_EQ(view.heartbeats, 144000);
     EXPECT_EQ(ElapsedTimeText(40 * 3723), "Time=1h2m3s");
     EXPECT_EQ(ElapsedTimeText(40 * 720), "Time=12m0s");
-}
-
-TEST_F(PollCycleTest, UpdateCountdownClosesThePortThenRunsIspOnceASecond) {
-    ticks(100);
-    cycle.updateCountdown() = 3;
-    ticks(19);
-    EXPECT_EQ(cycle.updateCountdown(), 3);
-    ticks(1); // tick 120
-    EXPECT_EQ(cycle.updateCountdown(), 2);
-    EXPECT_EQ(view.closeClicks, 1);
-    EXPECT_EQ(view.ispRuns, 0);
-    ticks(40); // tick 160
-    EXPECT_EQ(cycle.updateCountdown(), 1);
-    EXPECT_EQ(view.ispRuns, 1);
-    ticks(40); // tick 200
-    EXPECT_EQ(cycle.updateCountdown(), 0);
-    ticks(80);
-    EXPECT_EQ(view.closeClicks, 1);
-    EXPECT_EQ(view.ispRuns, 1);
-}
-
-TEST_F(PollCycleTest, TicksNestedInsideTheIspSequenceStartNothingTwice) {
-    view.onClose = [this] { port.close(); };
-    view.onIsp = [this] { ticks(45); }; // a modal box open across a multiple of 40
-    startConnected();
-    for (int i = 0; i < 70; ++i) {
-        answer(i % 2 == 0 ? ByteFrame() : WordFrame());
-    }
-    ticks(100 - static_cast<int>(cycle.tickCount()));
-    cycle.updateCountdown() = 3;
-    ticks(60); // tick 160 runs the sequence, which runs ticks 161 to 205
-    EXPECT_EQ(cycle.tickCount(), 205u);
-    EXPECT_EQ(cycle.updateCountdown(), 0);
-    EXPECT_EQ(view.elapsed, "Time=0m5s");
-    ticks(100);
-    EXPECT_EQ(view.closeClicks, 1);
-    EXPECT_EQ(view.ispRuns, 1);
-    // The closed port stopped the running cycle once, with its own messages.
-    EXPECT_FALSE(cycle.runFlag());
-    int connectErrors = 0;
-    for (const auto& e : list.entries) {
-        connectErrors += e.rfind("Connect ERR = ", 0) == 0;
-    }
-    EXPECT_EQ(connectErrors, 1);
 }
 
 TEST_F(PollCycleTest, WithoutLoggingTheGridUpdatesButNoRecordAndNoDyno) {

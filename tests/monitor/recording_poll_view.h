@@ -2,15 +2,14 @@
 
 #include "monitor/poll_cycle.h"
 
-#include <functional>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-// A main window as the poll cycle sees it: keeps every text it is given and lets a
-// test hook the CloseDevice click and the ISP sequence.
-class RecordingPollView : public PollView {
+// A main window as the poll cycle sees it: keeps every text it is given. `View` is
+// PollView or an interface that extends it.
+template <class View = PollView> class RecordingView : public View {
   public:
     void toggleHeartbeat() override { ++heartbeats; }
     void setElapsedText(const std::string& text) override { elapsed = text; }
@@ -18,18 +17,6 @@ class RecordingPollView : public PollView {
     void setGridCell(int col, int row, const std::string& text) override {
         cells[{col, row}] = text;
         ++cellWrites;
-    }
-    void clickCloseDevice() override {
-        ++closeClicks;
-        if (onClose) {
-            onClose();
-        }
-    }
-    void runIspSequence() override {
-        ++ispRuns;
-        if (onIsp) {
-            onIsp();
-        }
     }
 
     std::string cell(int col, int row) const {
@@ -42,8 +29,6 @@ class RecordingPollView : public PollView {
     std::vector<std::string> captions;
     std::map<std::pair<int, int>, std::string> cells;
     int cellWrites = 0;
-    int closeClicks = 0;
-    int ispRuns = 0;
-    std::function<void()> onClose;
-    std::function<void()> onIsp;
 };
+
+using RecordingPollView = RecordingView<>;

@@ -1,0 +1,117 @@
+#include "app/main_controller.h"
+
+#include "app/about_box.h"
+#include "app/globals.h"
+#include "link/device_commands.h"
+#include "link/port_selection.h"
+#include "monitor/live_params.h"
+
+#include <iostream>
+
+MainController::MainController(Globals& globals, Dialogs& dialogs, MainView& view,
+                               LibraryLoader& loader)
+    : g_(globals), dialogs_(dialogs), view_(view), dataLog_(g_.log, g_.dino),
+      poll_(g_.port, g_.log, dataLog_, view_), firmware_{g_.port,  g_.image, g_.firmware, g_.log,
+                                                         dialogs_, loader,   std::cout},
+      // The hand-over closes the port as a click of CloseDevice would.
+      countdown_([this] { Button2Click(); }, [this] { UpdateCountdownReachedOne(firmware_); }) {}
+
+void MainController::FormCreate() {
+    g_.log.attach(&view_.messageList());
+    g_.log.appendLine(g_.dino.ReadFile("dino.cfg") > 0 ? "dino.cfg read OK" : "dino.cfg read ERR");
+    view_.hideControl("ListBox2");
+    g_.log.appendLine("RunUserMode");
+    for (const char* name : {"CheckBox1", "Button3", "Button6", "Button7", "Button8", "Button9",
+                             "Button10", "BitBtn1"}) {
+        view_.hideControl(name);
+    }
+    std::vector<std::string> ports;
+    for (int n = 1; n <= kPortCount; ++n) {
+        ports.push_back("COM" + std::to_string(n));
+    }
+    view_.setPortList(ports, kFirstPortShown);
+    fillGrid();
+}
+
+void MainController::fillGrid() {
+    for (int r = 1; r <= 24; ++r) {
+        view_.setGridCell(0, r, std::to_string(r));
+    }
+    for (size_t i = 0; i < kWordParCount; ++i) {
+        view_.setGridCell(kWordValueColumn - 1, int(i) + 1, kWordPars[i].name);
+    }
+    for (size_t j = 0; j < kByteParCount; ++j) {
+        view_.setGridCell(kByteValueColumn - 1, int(j) + 1, kBytePars[j].name);
+    }
+    const char* header[] = {"Par_num", "Name", "Value", "Name", "Value"};
+    for (int c = 0; c < 5; ++c) {
+        view_.setGridCell(c, 0, header[c]);
+    }
+}
+
+void MainController::FormDestroy() {
+    poll_.setFrameListener(nullptr);
+    if (g_.port.isOpen()) {
+        g_.port.close();
+    }
+}
+
+void MainController::Button1Click() {
+    OpenDevice(g_.port, g_.log, view_.candidateList(), view_.portText(), autoFlag_);
+}
+
+void MainController::Button10Click() {
+    OpenDeviceShort(g_.port, g_.log, view_.portText(), autoFlag_);
+}
+
+void MainController::Button2Click() {
+    CloseDevice(g_.port, g_.log);
+}
+
+void MainController::Button3Click() {
+    std::string text;
+    uint8_t answer[kBoardInfoSize];
+    requestBoardInfo(g_.port, text, answer);
+}
+
+void MainController::Button6Click() {
+    std::string text;
+    sendCommand(g_.port, Cmd::StartBootloader, text);
+    g_.log.appendLine(text);
+}
+
+void MainController::Button9Click() {
+    std::string text;
+    sendCommand(g_.port, Cmd::Reset, text);
+    g_.log.appendLine(text);
+}
+
+void MainController::Button4Click() {
+    view_.setLogCaption(dataLog_.Button4Click(poll_.runFlag()));
+}
+
+void MainController::Button7Click() {
+    ::Button7Click(firmware_);
+}
+
+void MainController::Button8Click() {
+    ::Button8Click(firmware_);
+}
+
+// The countdown runs between counting the tick and showing the time; its ISP sequence
+// may show boxes during which the window calls this again.
+void MainController::Timer1Timer() {
+    if (poll_.startTick()) {
+        countdown_.secondElapsed();
+    }
+    poll_.finishTick();
+}
+
+void MainController::UpdateDeviceClick() {
+    ::UpdateDeviceClick(firmware_, countdown_,
+                        [this] { view_.showModal(MainView::Window::DeviceType); });
+}
+
+void MainController::About1Click() {
+    dialogs_.showMessage(AboutText(g_.port, g_.image, g_.firmware, BuildVersion()));
+}
