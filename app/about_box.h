@@ -1,7 +1,7 @@
 #pragma once
 
+#include "firmware/buff.h"
 #include "firmware/firmware_state.h"
-#include "link/buff.h"
 #include "link/comm_device.h"
 
 #include <array>

@@ -3,8 +3,8 @@
 #include "config/gfg_pars.h"
 #include "core/my_err_log.h"
 #include "dyno/dino.h"
+#include "firmware/buff.h"
 #include "firmware/firmware_state.h"
-#include "link/buff.h"
 #include "link/comm_device.h"
 
 #include <memory>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/dialogs.h"
+#include "firmware/buff.h"
 #include "firmware/isp_api.h"
 #include "firmware/library_loader.h"
-#include "link/buff.h"
 
 #include <array>
 #include <cstdint>

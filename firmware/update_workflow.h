@@ -2,10 +2,10 @@
 
 #include "core/dialogs.h"
 #include "core/my_err_log.h"
+#include "firmware/buff.h"
 #include "firmware/firmware_state.h"
 #include "firmware/library_loader.h"
 #include "firmware/update_countdown.h"
-#include "link/buff.h"
 #include "link/comm_device.h"
 
 #include <functional>

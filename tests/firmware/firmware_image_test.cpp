@@ -1,8 +1,10 @@
+#include "firmware/buff.h"
 #include "firmware/firmware_image.h"
 #include "firmware/image_resources.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -127,4 +129,22 @@ TEST(FirmwareImage, ResourcesAreFoundWithoutRegardToCase) {
     EXPECT_EQ(upper->size, 20334u);
     EXPECT_FALSE(FindResource("myres", "rcdata"));
     EXPECT_FALSE(FindResource("myres_", "fflash"));
+}
+
+TEST(BuffFill, BoundsAreCheckedBeforeAnythingIsWritten) {
+    Buff buff(Buff::kImageSize);
+    ASSERT_EQ(buff.size(), 0x20000u);
+    EXPECT_TRUE(
+        std::all_of(buff.data(), buff.data() + buff.size(), [](uint8_t b) { return b == 0xFF; }));
+    EXPECT_TRUE(buff.fill(0, 0x1FFFF, 0xFF));
+    EXPECT_FALSE(buff.fill(0, 0x20000, 0));
+    EXPECT_EQ(buff.data()[0], 0xFF);
+    EXPECT_EQ(buff.data()[0x1FFFF], 0xFF);
+    EXPECT_FALSE(buff.fill(0x20000, 0x20000, 0));
+    EXPECT_TRUE(buff.fill(5, 4, 0));
+    EXPECT_TRUE(
+        std::all_of(buff.data(), buff.data() + buff.size(), [](uint8_t b) { return b == 0xFF; }));
+    EXPECT_TRUE(buff.fill(0x1FFFF, 0x1FFFF, 0x12));
+    EXPECT_EQ(buff.data()[0x1FFFF], 0x12);
+    EXPECT_EQ(buff.data()[0x1FFFE], 0xFF);
 }

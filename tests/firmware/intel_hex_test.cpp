@@ -1,9 +1,9 @@
 // Damaged texts must never make the parser read or write outside its buffer (the
 // sanitizer tree checks that) and must keep its invariants: nothing above the end
 // address, which never leaves the 0x20000 bytes.
+#include "firmware/buff.h"
 #include "firmware/image_resources.h"
 #include "firmware/intel_hex.h"
-#include "link/buff.h"
 
 #include <algorithm>
 #include <cstring>

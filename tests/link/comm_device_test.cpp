@@ -1,5 +1,4 @@
 #include "fakes/fake_serial.h"
-#include "link/buff.h"
 #include "link/comm_device.h"
 
 #include <gtest/gtest.h>
@@ -176,24 +175,6 @@ TEST(CommDeviceOpenPort, CloseAndTransfersUseTheDocumentedSteps) {
     rig.shared.failStep.clear();
     EXPECT_TRUE(rig.port->close());
     EXPECT_FALSE(rig.port->isOpen());
-}
-
-TEST(BuffFill, BoundsAreCheckedBeforeAnythingIsWritten) {
-    Buff buff(Buff::kImageSize);
-    ASSERT_EQ(buff.size(), 0x20000u);
-    EXPECT_TRUE(
-        std::all_of(buff.data(), buff.data() + buff.size(), [](uint8_t b) { return b == 0xFF; }));
-    EXPECT_TRUE(buff.fill(0, 0x1FFFF, 0xFF));
-    EXPECT_FALSE(buff.fill(0, 0x20000, 0));
-    EXPECT_EQ(buff.data()[0], 0xFF);
-    EXPECT_EQ(buff.data()[0x1FFFF], 0xFF);
-    EXPECT_FALSE(buff.fill(0x20000, 0x20000, 0));
-    EXPECT_TRUE(buff.fill(5, 4, 0));
-    EXPECT_TRUE(
-        std::all_of(buff.data(), buff.data() + buff.size(), [](uint8_t b) { return b == 0xFF; }));
-    EXPECT_TRUE(buff.fill(0x1FFFF, 0x1FFFF, 0x12));
-    EXPECT_EQ(buff.data()[0x1FFFF], 0x12);
-    EXPECT_EQ(buff.data()[0x1FFFE], 0xFF);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "link/buff.h"
+#include "firmware/buff.h"
 
 #include <algorithm>
 
