@@ -14,8 +14,8 @@ class LibraryLoader {
     virtual void unload(void* handle) = 0;
 };
 
-// The platform's loader (dlopen or LoadLibraryA); a bare name is found through the
-// platform's library search.
+// The platform's loader (dlopen or LoadLibraryA); a bare name is looked for in the
+// program's own folder first, then through the platform's library search.
 class SystemLibraryLoader : public LibraryLoader {
   public:
     void* load(const std::string& name) override;
