@@ -86,12 +86,25 @@ void ConfigCompare::compareWith(const ConfigBlock& other, const std::string& nam
 }
 
 bool ConfigCompare::TakeOver(const std::vector<ElementRef>& chosen) {
+    const UndoStep before =
+        undo_ != nullptr ? undo_->capture(chosen.empty() ? -1 : chosen.front().par) : UndoStep{};
     if (!other_ || chosen.empty() || !::TakeOver(working_, *other_, chosen)) {
         return false;
+    }
+    if (undo_ != nullptr) {
+        undo_->commit(before);
     }
     say("Took over " + std::to_string(chosen.size()) + (chosen.size() == 1 ? " value" : " values") +
         " from " + otherName_);
     differences_ = CompareBlocks(EditorBlock(pars_.block(), working_), *other_, sep_);
+    return true;
+}
+
+bool ConfigCompare::CompareWithBlock(const ConfigBlock& other, const std::string& name) {
+    if (!canCompare()) {
+        return false;
+    }
+    compareWith(other, name, {});
     return true;
 }
 

@@ -23,11 +23,16 @@ class ConfigCompare {
     // Each asks for its source and replaces the result; false when nothing was compared.
     bool CompareWithFile();
     bool CompareWithDevice();
+    // Against a block already at hand, such as an entry of the history.
+    bool CompareWithBlock(const ConfigBlock& other, const std::string& name);
     // Takes the chosen elements of the compared block over and compares again.
     bool TakeOver(const std::vector<ElementRef>& chosen);
     // The last result, then the whole configuration, as text files.
     bool ExportReport();
     bool ExportConfig();
+
+    // Each take-over becomes one undo step.
+    void attach(ConfigUndo* undo) { undo_ = undo; }
 
     bool hasResult() const { return other_.has_value(); }
     const ConfigDifferences& differences() const { return differences_; }
@@ -51,6 +56,7 @@ class ConfigCompare {
     Dialogs& dialogs_;
     ListSink& list_;
     char sep_;
+    ConfigUndo* undo_ = nullptr;
     std::optional<ConfigBlock> other_;
     ConfigDifferences differences_;
     std::string otherName_;

@@ -11,10 +11,10 @@ class Places {
         : p_(p) {
         if (IsMap(p)) {
             for (int c = 0; c < p.cols; ++c) {
-                x_.push_back(axis(p, mine, theirs, sep, c, p.rows));
+                x_.push_back(axis(p, mine, theirs, sep, c, XAxisRow(p)));
             }
             for (int r = 0; r < p.rows; ++r) {
-                y_.push_back(axis(p, mine, theirs, sep, r, p.rows + 1));
+                y_.push_back(axis(p, mine, theirs, sep, r, YAxisRow(p)));
             }
         }
     }
@@ -22,10 +22,10 @@ class Places {
     std::string of(int col, int row) const {
         const std::string number = std::to_string(col + 1);
         if (IsMap(p_)) {
-            if (row == p_.rows) {
+            if (row == XAxisRow(p_)) {
                 return std::string(p_.label) + " axis " + number;
             }
-            if (row == p_.rows + 1) {
+            if (row == YAxisRow(p_)) {
                 return std::string(p_.range) + " axis " + number;
             }
             return std::string(p_.label) + "=" + x_[size_t(col)] + " " + p_.range + "=" +
@@ -88,6 +88,20 @@ ConfigDifferences CompareBlocks(const ConfigBlock& mine, const ConfigBlock& thei
     return result;
 }
 
+size_t CountDifferences(const ConfigBlock& mine, const ConfigBlock& theirs) {
+    size_t count = 0;
+    for (const TreeNodeDef& node : kCatalogueTree) {
+        if (node.par < 0) {
+            continue;
+        }
+        const PAR_long& p = kParLong[size_t(node.par)];
+        ForEachElement(p, [&](int c, int r) {
+            count += ReadElement(mine, p, c, r) != ReadElement(theirs, p, c, r) ? 1 : 0;
+        });
+    }
+    return count;
+}
+
 bool TakeOver(WorkingValues& working, const ConfigBlock& theirs,
               const std::vector<ElementRef>& chosen) {
     for (const auto& e : chosen) {
@@ -98,9 +112,8 @@ bool TakeOver(WorkingValues& working, const ConfigBlock& theirs,
     }
     for (const auto& e : chosen) {
         const PAR_long& p = working.pars[size_t(e.par)];
-        const size_t index = size_t(e.row) * p.cols + size_t(e.col);
-        if (e.col >= 0 && e.row >= 0 && index < ElementCount(p)) {
-            working.values[*p.values + index] = ReadElement(theirs, p, e.col, e.row);
+        if (const auto index = ElementIndex(p, {e.col, e.row})) {
+            working.values[*p.values + *index] = ReadElement(theirs, p, e.col, e.row);
         }
     }
     return true;

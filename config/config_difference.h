@@ -45,6 +45,9 @@ struct ConfigDifferences {
 ConfigDifferences CompareBlocks(const ConfigBlock& mine, const ConfigBlock& theirs,
                                 char decimalSeparator);
 
+// How many elements differ, as CompareBlocks would list them, without their texts.
+size_t CountDifferences(const ConfigBlock& mine, const ConfigBlock& theirs);
+
 // Sets the working value of each chosen element to its value in `theirs` and leaves every
 // other working value as it is. False, changing nothing, before a block was loaded.
 bool TakeOver(WorkingValues& working, const ConfigBlock& theirs,

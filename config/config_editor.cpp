@@ -1,40 +1,11 @@
 #include "config/config_editor.h"
 
+#include "config/cell_geometry.h"
 #include "config/value_codec.h"
 
 #include <optional>
 
 namespace {
-
-struct ElementAt {
-    size_t index; // element index within the parameter
-    bool yAxis;
-};
-
-// The element under grid cell (col, row), or nothing for a header cell or the
-// map corner where the axes meet.
-std::optional<ElementAt> ElementOfCell(const PAR_long& p, int col, int row) {
-    const int cols = p.cols;
-    const int rows = p.rows;
-    if (!IsMap(p)) {
-        if (col < 1 || col > cols || row < 1 || row > rows) {
-            return std::nullopt;
-        }
-        return ElementAt{size_t((row - 1) * cols + (col - 1)), false};
-    }
-    const bool xInside = col >= 2 && col <= cols + 1;
-    const bool yInside = row >= 2 && row <= rows + 1;
-    if (xInside && yInside) {
-        return ElementAt{size_t((row - 2) * cols + (col - 2)), false};
-    }
-    if (row == 1 && xInside) {
-        return ElementAt{size_t(rows * cols + (col - 2)), false};
-    }
-    if (col == 1 && yInside) {
-        return ElementAt{size_t((rows + 1) * cols + (row - 2)), true};
-    }
-    return std::nullopt;
-}
 
 std::string Count(int n) {
     return std::to_string(n);
@@ -46,7 +17,7 @@ ConfigEditor::ConfigEditor(WorkingValues& working, ListSink& list, Dialogs& dial
                            ConfigGridView& view, char decimalSeparator)
     : w_(working), list_(list), dialogs_(dialogs), view_(view), sep_(decimalSeparator) {}
 
-void ConfigEditor::FormCreate() {
+void ConfigEditor::start() {
     list_.addEntry(kElementTypes[0].name);
     view_.setGridVisible(false);
     shownPar_ = -1;
@@ -74,26 +45,13 @@ void ConfigEditor::ShowSelectedParameter() {
         return;
     }
     const PAR_long& p = w_.pars[size_t(def.par)];
-    const int m = IsMap(p) ? 1 : 0;
     shownPar_ = def.par;
     view_.setGridVisible(true);
-    view_.setGridSize(p.cols + 1 + m, p.rows + 1 + m);
+    view_.setGridSize(GridCols(p), GridRows(p));
+    showValues();
+    fillHeaders(p);
 
     const float* v = w_.values.data() + *p.values;
-    for (int r = 0; r < p.rows; ++r) {
-        for (int c = 0; c < p.cols; ++c) {
-            view_.setCell(c + 1 + m, r + 1 + m, CellText(v[r * p.cols + c], sep_));
-        }
-    }
-    if (m == 1) {
-        for (int c = 0; c < p.cols; ++c) {
-            view_.setCell(c + 2, 1, CellText(v[p.rows * p.cols + c], sep_));
-        }
-        for (int r = 0; r < p.rows; ++r) {
-            view_.setCell(1, r + 2, CellText(v[(p.rows + 1) * p.cols + r], sep_));
-        }
-    }
-    fillHeaders(p);
 
     std::string entry;
     for (int i = 0; i < p.rows * p.cols; ++i) {
@@ -101,6 +59,19 @@ void ConfigEditor::ShowSelectedParameter() {
     }
     list_.addEntry(entry);
     list_.scrollDown(1);
+}
+
+void ConfigEditor::showValues() {
+    if (shownPar_ < 0) {
+        return;
+    }
+    const PAR_long& p = w_.pars[size_t(shownPar_)];
+    const float* v = w_.values.data() + *p.values;
+    size_t k = 0;
+    ForEachElement(p, [&](int c, int r) {
+        const ElementCell cell = CellOfElement(p, {c, r});
+        view_.setCell(cell.col, cell.row, CellText(v[k++], sep_));
+    });
 }
 
 void ConfigEditor::fillHeaders(const PAR_long& p) {
@@ -152,7 +123,8 @@ void ConfigEditor::CommitPendingEdit() {
         }
         return;
     }
-    float& value = w_.values[*p.values + at->index];
+    const UndoStep before = undo_ != nullptr ? undo_->capture(pending_.par) : UndoStep{};
+    float& value = w_.values[*p.values + *ElementIndex(p, *at)];
     // Cell texts are cut to six characters, so entering the shown text again could land
     // one step lower; text left as it was shown keeps the value it shows.
     if (pending_.text != CellText(value, sep_)) {
@@ -162,10 +134,13 @@ void ConfigEditor::CommitPendingEdit() {
         }
         value = entered.value;
     }
-    if (at->yAxis) {
+    if (at->row == YAxisRow(p)) {
         list_.addEntry("else ");
     }
     view_.setCell(pending_.col, pending_.row, CellText(value, sep_));
+    if (undo_ != nullptr) {
+        undo_->commit(before);
+    }
 }
 
 void ConfigEditor::AfterTransfer(bool newBlock) {
@@ -175,7 +150,7 @@ void ConfigEditor::AfterTransfer(bool newBlock) {
     ShowSelectedParameter();
 }
 
-void ConfigEditor::StringGrid1SetEditText(int col, int row, const std::string& text) {
+void ConfigEditor::setPendingText(int col, int row, const std::string& text) {
     pending_.text = text.substr(0, kMaxPendingLength);
     pending_.col = col;
     pending_.row = row;
@@ -191,13 +166,13 @@ std::string ConfigEditor::cellPosition() const {
     return " row=" + Count(pending_.row) + " col=" + Count(pending_.col);
 }
 
-void ConfigEditor::StringGrid1SelectCell(int, int) {
+void ConfigEditor::moveToCell(int, int) {
     CommitPendingEdit();
     list_.addEntry("select=" + pending_.text + cellPosition());
     list_.scrollDown(1);
 }
 
-void ConfigEditor::StringGrid1Exit() {
+void ConfigEditor::leaveGrid() {
     list_.addEntry("exit=" + pending_.text);
     if (pending_.par >= 0) {
         CommitPendingEdit();
@@ -206,11 +181,11 @@ void ConfigEditor::StringGrid1Exit() {
     }
 }
 
-void ConfigEditor::StringGrid1Enter() {
+void ConfigEditor::enterGrid() {
     list_.addEntry("enter=" + pending_.text);
 }
 
-void ConfigEditor::OnKeyPress(char key) {
+void ConfigEditor::pressKey(char key) {
     if (key != 13) {
         return;
     }
@@ -218,6 +193,79 @@ void ConfigEditor::OnKeyPress(char key) {
     list_.addEntry("PressEnter" + pending_.text + cellPosition());
 }
 
-void ConfigEditor::OnClickTreeNode() {
+void ConfigEditor::showClickedNode() {
     ShowSelectedParameter();
+}
+
+bool ConfigEditor::editRange(CellRange range, RangeOp op, double operand) {
+    CommitPendingEdit();
+    if (shownPar_ < 0) {
+        return false;
+    }
+    const UndoStep before = undo_ != nullptr ? undo_->capture(shownPar_) : UndoStep{};
+    if (ApplyRange(w_, shownPar_, range, op, operand) == 0) {
+        return false;
+    }
+    showValues();
+    if (undo_ != nullptr) {
+        undo_->commit(before);
+    }
+    return true;
+}
+
+bool ConfigEditor::paste(int col, int row, const std::string& text) {
+    CommitPendingEdit();
+    if (shownPar_ < 0) {
+        return false;
+    }
+    const PastedCells cells = ParsePaste(text);
+    if (cells.notANumber) {
+        dialogs_.showMessage("not a number");
+        return false;
+    }
+    const UndoStep before = undo_ != nullptr ? undo_->capture(shownPar_) : UndoStep{};
+    const PasteResult result = PasteCells(w_, shownPar_, col, row, cells);
+    if (result.leftOut > 0) {
+        list_.addEntry("Paste: " + Count(result.leftOut) +
+                       (result.leftOut == 1 ? " cell" : " cells") + " beyond the grid left out");
+        list_.scrollDown(1);
+    }
+    showValues();
+    if (undo_ != nullptr) {
+        undo_->commit(before);
+    }
+    return result.written > 0;
+}
+
+void ConfigEditor::showChanged(std::optional<int> par) {
+    discardPending();
+    if (par && *par >= 0) {
+        view_.showParameter(*par);
+    } else {
+        ShowSelectedParameter();
+    }
+}
+
+bool ConfigEditor::undo() {
+    if (undo_ == nullptr) {
+        return false;
+    }
+    CommitPendingEdit();
+    const auto par = undo_->undo();
+    if (par) {
+        showChanged(par);
+    }
+    return par.has_value();
+}
+
+bool ConfigEditor::redo() {
+    if (undo_ == nullptr) {
+        return false;
+    }
+    CommitPendingEdit();
+    const auto par = undo_->redo();
+    if (par) {
+        showChanged(par);
+    }
+    return par.has_value();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "config/catalogue.h"
+#include "config/config_undo.h"
+#include "config/range_edit.h"
 #include "core/dialogs.h"
 #include "core/list_sink.h"
 
@@ -17,6 +19,8 @@ class ConfigGridView {
     virtual void setCell(int col, int row, const std::string& text) = 0;
     // Replaces the text of the cell being edited, editor included.
     virtual void setEditorText(int col, int row, const std::string& text) = 0;
+    // Selects the parameter's tree node and shows it, as a click on the node would.
+    virtual void showParameter(int par) = 0;
 };
 
 // The editor logic of the Config window: shows one parameter in the grid and turns the
@@ -26,19 +30,30 @@ class ConfigEditor {
     ConfigEditor(WorkingValues& working, ListSink& list, Dialogs& dialogs, ConfigGridView& view,
                  char decimalSeparator);
 
-    void FormCreate();
+    // Committed edits, range edits and pastes become undo steps once attached.
+    void attach(ConfigUndo* undo) { undo_ = undo; }
+
+    void start();
     void ShowSelectedParameter();
     void CommitPendingEdit();
     // After a read or an open; a new block invalidates the pending edit.
     void AfterTransfer(bool newBlock);
 
-    void StringGrid1SetEditText(int col, int row, const std::string& text);
-    void StringGrid1SelectCell(int col, int row);
-    void StringGrid1Enter();
-    void StringGrid1Exit();
-    void OnKeyPress(char key);
-    void OnClickTreeNode();
-    void TreeView2Change() {}
+    void setPendingText(int col, int row, const std::string& text);
+    void moveToCell(int col, int row);
+    void enterGrid();
+    void leaveGrid();
+    void pressKey(char key);
+    void showClickedNode();
+
+    // On the grid cells of the parameter shown; each is one undo step. False, changing
+    // nothing, when no parameter is shown or no element was in reach.
+    bool editRange(CellRange range, RangeOp op, double operand = 0.0);
+    // Tab-separated text with its first cell at grid cell (col, row).
+    bool paste(int col, int row, const std::string& text);
+    // The change before (after) the last undone one, the parameter it changed then shown.
+    bool undo();
+    bool redo();
 
     struct PendingEdit {
         std::string text;
@@ -54,6 +69,8 @@ class ConfigEditor {
     static constexpr int kMaxPendingLength = 6;
 
   private:
+    void showValues();
+    void showChanged(std::optional<int> par);
     void discardPending() { pending_ = PendingEdit{}; }
     void fillHeaders(const PAR_long& p);
     std::string cellPosition() const;
@@ -63,6 +80,7 @@ class ConfigEditor {
     Dialogs& dialogs_;
     ConfigGridView& view_;
     char sep_;
+    ConfigUndo* undo_ = nullptr;
     PendingEdit pending_;
     int shownPar_ = -1;
 };

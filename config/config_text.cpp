@@ -62,9 +62,9 @@ class ParameterText {
 
     std::string map() const {
         const std::string corner = std::string(p_.range) + " \\ " + p_.label;
-        std::string text = line(corner, 0, p_.cols, p_.rows);
+        std::string text = line(corner, 0, p_.cols, XAxisRow(p_));
         for (int r = 0; r < p_.rows; ++r) {
-            text += line(cell(r, p_.rows + 1), r, p_.cols);
+            text += line(cell(r, YAxisRow(p_)), r, p_.cols);
         }
         return text;
     }

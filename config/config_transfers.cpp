@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <ctime>
 
 bool FetchDevice(CommDevice& port, ConfigBlock& dest, std::string& failure) {
     ConfigBlock staging{};
@@ -56,16 +57,29 @@ ConfigTransfers::ConfigTransfers(GfgPars& pars, WorkingValues& working, CommDevi
     : pars_(pars), working_(working), port_(port), dialogs_(dialogs), list_(list),
       refreshGrid_(std::move(refreshGrid)) {}
 
-void ConfigTransfers::loaded() {
+void ConfigTransfers::loaded(const UndoStep& before) {
     LoadWorkingValues(working_, pars_.block());
-    blockLoaded_ = true;
+    if (undo_ != nullptr) {
+        undo_->commit(before);
+    }
 }
 
-void ConfigTransfers::Read1Click() {
+void ConfigTransfers::transferred(HistoryKind kind) {
+    if (undo_ != nullptr) {
+        undo_->markClean();
+    }
+    // The history is a convenience: a folder that cannot take it must not stop a transfer.
+    if (history_ != nullptr && !history_->keep(pars_.block(), kind, std::time(nullptr))) {
+        list_.addEntry("History not kept: can't write to " + history_->folder());
+    }
+}
+
+void ConfigTransfers::readDevice() {
     if (!port_.isOpen()) {
         list_.addEntry("Try to Open Com");
         return;
     }
+    const UndoStep before = undo_ != nullptr ? undo_->capture(-1) : UndoStep{};
     ConfigBlock copy{};
     std::string failure;
     const bool ok = ReadDevice(pars_, port_, copy, &failure);
@@ -75,7 +89,8 @@ void ConfigTransfers::Read1Click() {
         }
         list_.addEntry("Read OK");
         list_.scrollDown(int(copy.size()));
-        loaded();
+        loaded(before);
+        transferred(HistoryKind::Read);
     } else {
         list_.addEntry(ReadFailedText(failure));
     }
@@ -84,8 +99,8 @@ void ConfigTransfers::Read1Click() {
     }
 }
 
-void ConfigTransfers::Write1Click() {
-    if (!blockLoaded_) {
+void ConfigTransfers::writeDevice() {
+    if (!blockLoaded()) {
         list_.addEntry("Try to read device or open cfg file");
         return;
     }
@@ -96,24 +111,27 @@ void ConfigTransfers::Write1Click() {
     StoreWorkingValues(working_, pars_.block());
     if (WriteDevice(pars_, port_)) {
         list_.addEntry("Write Ok");
+        transferred(HistoryKind::Write);
     } else {
         // Read right after the failure, before anything else touches the port.
         list_.addEntry("Write Device failed: ERR = " + std::to_string(port_.lastError()));
     }
 }
 
-void ConfigTransfers::OpenConfig1Click() {
+void ConfigTransfers::openConfig() {
     bool ok = false;
     const auto path = dialogs_.chooseOpenFile();
     if (!path) {
         list_.addEntry("Can't open file");
     } else {
         fileName_ = *path;
+        const UndoStep before = undo_ != nullptr ? undo_->capture(-1) : UndoStep{};
         ok = pars_.ReadFile(*path);
         if (ok) {
             list_.addEntry(*path);
             list_.scrollDown(1);
-            loaded();
+            loaded(before);
+            transferred(HistoryKind::Open);
         } else {
             list_.addEntry("Can't open file");
         }
@@ -124,8 +142,26 @@ void ConfigTransfers::OpenConfig1Click() {
     }
 }
 
-void ConfigTransfers::SaveConfig1Click() {
-    if (!blockLoaded_) {
+bool ConfigTransfers::restore(const std::string& path) {
+    ConfigBlock block{};
+    size_t length = 0;
+    if (!GfgPars::ReadFileOver(path, block, &length) || length != kConfigBlockSize) {
+        list_.addEntry("Can't open file");
+        return false;
+    }
+    const UndoStep before = undo_ != nullptr ? undo_->capture(-1) : UndoStep{};
+    pars_.block() = block;
+    list_.addEntry("Restored " + path);
+    list_.scrollDown(1);
+    loaded(before);
+    if (refreshGrid_) {
+        refreshGrid_(true);
+    }
+    return true;
+}
+
+void ConfigTransfers::saveConfig() {
+    if (!blockLoaded()) {
         list_.addEntry("Try to read device or open cfg file");
         return;
     }
@@ -139,6 +175,7 @@ void ConfigTransfers::SaveConfig1Click() {
     if (pars_.WriteFile(*path)) {
         list_.addEntry(*path);
         list_.scrollDown(1);
+        transferred(HistoryKind::Save);
     } else {
         list_.addEntry("Can't save file");
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "config/catalogue.h"
+#include "config/config_history.h"
+#include "config/config_undo.h"
 #include "config/gfg_pars.h"
 #include "core/dialogs.h"
 #include "core/list_sink.h"
@@ -30,16 +32,29 @@ class ConfigTransfers {
     ConfigTransfers(GfgPars& pars, WorkingValues& working, CommDevice& port, Dialogs& dialogs,
                     ListSink& list, std::function<void(bool newBlock)> refreshGrid);
 
-    void Read1Click();
-    void Write1Click();
-    void OpenConfig1Click();
-    void SaveConfig1Click();
+    void readDevice();
+    void writeDevice();
+    void openConfig();
+    void saveConfig();
 
-    bool blockLoaded() const { return blockLoaded_; }
+    // Every loaded block becomes an undo step and every transferred block an entry of the
+    // history; either may be left out.
+    void attach(ConfigUndo* undo, const ConfigHistory* history) {
+        undo_ = undo;
+        history_ = history;
+    }
+
+    // A kept block (an entry of the history) into the working values, as one undo step;
+    // nothing goes to the device. False, changing nothing, for a file that is no block.
+    bool restore(const std::string& path);
+
+    bool blockLoaded() const { return working_.pars.front().values.has_value(); }
     const std::string& fileName() const { return fileName_; }
 
   private:
-    void loaded();
+    void loaded(const UndoStep& before);
+    // The block went to or came from the device or a file.
+    void transferred(HistoryKind kind);
 
     GfgPars& pars_;
     WorkingValues& working_;
@@ -47,6 +62,7 @@ class ConfigTransfers {
     Dialogs& dialogs_;
     ListSink& list_;
     std::function<void(bool)> refreshGrid_;
-    bool blockLoaded_ = false;
+    ConfigUndo* undo_ = nullptr;
+    const ConfigHistory* history_ = nullptr;
     std::string fileName_;
 };

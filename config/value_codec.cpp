@@ -9,11 +9,11 @@ namespace {
 
 // Byte position of an element, or nothing when it lies outside the block.
 std::optional<size_t> ElementOffset(const PAR_long& p, const ElementType& t, int col, int row) {
-    if (col < 0 || row < 0) {
+    const auto index = ElementIndex(p, {col, row});
+    if (!index) {
         return std::nullopt;
     }
-    const size_t index = size_t(row) * p.cols + size_t(col);
-    const size_t offset = p.data + index * t.width;
+    const size_t offset = p.data + *index * t.width;
     if (offset + t.width > kConfigBlockSize) {
         return std::nullopt;
     }
@@ -98,6 +98,28 @@ void StoreWorkingValues(const WorkingValues& w, ConfigBlock& block) {
     }
 }
 
+namespace {
+float StepOf(const PAR_long& p, const ElementType& t, double steps) {
+    if (std::isnan(steps) || steps < double(t.min)) {
+        return float(t.min) * p.scale;
+    }
+    if (steps > double(t.max)) {
+        return float(t.max) * p.scale;
+    }
+    // Through an integer, so "-0" enters as 0 and never shows as "-0".
+    return float(int32_t(steps)) * p.scale;
+}
+} // namespace
+
+float StepValue(const PAR_long& p, double value) {
+    const ElementType* t = FindElementType(p.type);
+    if (t == nullptr) {
+        return 0.0f;
+    }
+    constexpr double kHair = 1e-4;
+    return StepOf(p, *t, std::floor(value / double(p.scale) + kHair));
+}
+
 EnteredValue EnterValue(const PAR_long& p, const std::string& text, char decimalSeparator) {
     const ElementType* t = FindElementType(p.type);
     if (t == nullptr) {
@@ -106,15 +128,7 @@ EnteredValue EnterValue(const PAR_long& p, const std::string& text, char decimal
     const auto parsed = ParseDecimalFloat(text, decimalSeparator);
     const bool notANumber = !parsed;
     const float q = parsed.value_or(0.0f) / p.scale;
-    const double n = std::floor(double(q));
-    if (std::isnan(n) || n < double(t->min)) {
-        return {float(t->min) * p.scale, notANumber};
-    }
-    if (n > double(t->max)) {
-        return {float(t->max) * p.scale, notANumber};
-    }
-    // Through an integer, so "-0" enters as 0 and never shows as "-0".
-    return {float(int32_t(n)) * p.scale, notANumber};
+    return {StepOf(p, *t, std::floor(double(q))), notANumber};
 }
 
 std::string FullText(float value, char decimalSeparator) {

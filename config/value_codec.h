@@ -3,33 +3,15 @@
 #include "core/decimal_text.h"
 
 #include "config/catalogue.h"
+#include "config/cell_geometry.h"
 
 #include <string>
 
 // The arithmetic between block bytes and the scaled values the user sees, all in 32-bit
 // floats. Texts use the user's decimal separator, passed in by the caller.
 
-// Visits every element in working-value order as (column, row) the way ReadElement takes
-// them: the grid row by row, then for a map the x axis (row `rows`) and the y axis
-// (row `rows` + 1).
-template <typename F> void ForEachElement(const PAR_long& p, F&& visit) {
-    for (int r = 0; r < p.rows; ++r) {
-        for (int c = 0; c < p.cols; ++c) {
-            visit(c, r);
-        }
-    }
-    if (IsMap(p)) {
-        for (int c = 0; c < p.cols; ++c) {
-            visit(c, int(p.rows));
-        }
-        for (int c = 0; c < p.rows; ++c) {
-            visit(c, p.rows + 1);
-        }
-    }
-}
-
-// The display value of element row * cols + col (for a map, row `rows` is the x axis and
-// row `rows` + 1 the y axis). 0 for an unknown element type.
+// The display value of element (col, row) as cell_geometry.h places it. 0 for an unknown
+// element type.
 float ReadElement(const ConfigBlock& block, const PAR_long& p, int col, int row);
 
 // Stores the raw integer that `value` stands for into that element's bytes.
@@ -49,6 +31,12 @@ struct EnteredValue {
     bool notANumber = false;
 };
 EnteredValue EnterValue(const PAR_long& p, const std::string& text, char decimalSeparator);
+
+// A computed value (a range edit, a paste) as typed text of it would enter: rounded down
+// to the parameter's step and clamped to its element type. A result a hair below a step,
+// as float arithmetic leaves it, counts as that step, so multiplying by 1 changes nothing.
+// 0 for an unknown element type.
+float StepValue(const PAR_long& p, double value);
 
 // Up to 15 significant digits, trailing zeros dropped.
 std::string FullText(float value, char decimalSeparator);

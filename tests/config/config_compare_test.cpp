@@ -147,7 +147,7 @@ class CompareTest : public ::testing::Test {
     void load(const ConfigBlock& block) {
         WriteFile(dir.file("mine.cfg"), block, block.size());
         dialogs.openAnswers.push_back(dir.file("mine.cfg"));
-        transfers.OpenConfig1Click();
+        transfers.openConfig();
         ASSERT_TRUE(transfers.blockLoaded());
         list.entries.clear();
     }

@@ -24,6 +24,7 @@ class RecordingView : public ConfigGridView {
         editorTexts.push_back(text);
         cells[{c, r}] = text;
     }
+    void showParameter(int par) override { shown.push_back(par); }
     std::string cell(int c, int r) const {
         const auto it = cells.find({c, r});
         return it == cells.end() ? "<unset>" : it->second;
@@ -35,6 +36,7 @@ class RecordingView : public ConfigGridView {
     int rows = 0;
     std::map<std::pair<int, int>, std::string> cells;
     std::vector<std::string> editorTexts;
+    std::vector<int> shown;
 };
 
 int NodeOf(const std::string& text, size_t from = 0) {
@@ -49,7 +51,7 @@ int NodeOf(const std::string& text, size_t from = 0) {
 
 class EditorTest : public ::testing::Test {
   protected:
-    EditorTest() : editor(working, list, dialogs, view, '.') { editor.FormCreate(); }
+    EditorTest() : editor(working, list, dialogs, view, '.') { editor.start(); }
 
     void load(uint8_t fill) {
         ConfigBlock block;
@@ -59,12 +61,12 @@ class EditorTest : public ::testing::Test {
     }
     void click(const std::string& node, size_t from = 0) {
         view.selected = NodeOf(node, from);
-        editor.OnClickTreeNode();
+        editor.showClickedNode();
     }
     // Types `text` into cell (col, row) one keystroke at a time, as the grid reports it.
     void type(int col, int row, const std::string& text) {
         for (size_t i = 1; i <= text.size(); ++i) {
-            editor.StringGrid1SetEditText(col, row, text.substr(0, i));
+            editor.setPendingText(col, row, text.substr(0, i));
         }
     }
     float value(const std::string& key, size_t element, size_t from = 0) {
@@ -107,18 +109,18 @@ TEST_F(EditorTest, NodesWithoutValuesHideTheGrid) {
 TEST_F(EditorTest, CommitTriggersAndTheirEntries) {
     load(0);
     click("throttle_curve");
-    editor.StringGrid1Enter();
+    editor.enterGrid();
     type(3, 2, "17");
-    editor.OnKeyPress('7'); // other keys are not looked at
+    editor.pressKey('7'); // other keys are not looked at
     EXPECT_EQ(value("throttle_curve", 10), 0.0f);
-    editor.OnKeyPress(13);
+    editor.pressKey(13);
     EXPECT_EQ(value("throttle_curve", 10), 17.0f);
     EXPECT_EQ(view.cell(3, 2), "17");
     type(4, 1, "9");
-    editor.StringGrid1SelectCell(5, 1);
+    editor.moveToCell(5, 1);
     EXPECT_EQ(value("throttle_curve", 3), 9.0f);
     type(5, 1, "8");
-    editor.StringGrid1Exit();
+    editor.leaveGrid();
     EXPECT_EQ(value("throttle_curve", 4), 8.0f);
     std::string zeros;
     for (int i = 0; i < 16; ++i) {
@@ -136,7 +138,7 @@ TEST_F(EditorTest, PendingTextIsCutAndKeepsOneComma) {
     type(1, 1, "1234567");
     EXPECT_EQ(editor.pending().text, "123456");
     EXPECT_TRUE(view.editorTexts.empty()); // the cell keeps what was typed
-    editor.StringGrid1SetEditText(1, 1, "1,2,3");
+    editor.setPendingText(1, 1, "1,2,3");
     EXPECT_EQ(editor.pending().text, "1,23");
     EXPECT_EQ(view.editorTexts, std::vector<std::string>{"1,23"});
 }
@@ -145,19 +147,19 @@ TEST_F(EditorTest, MapAxesAndCorner) {
     load(5);
     click("gsense_2d");
     type(1, 3, "44"); // y-axis point 1
-    editor.OnKeyPress(13);
+    editor.pressKey(13);
     EXPECT_EQ(value("gsense_2d", 36 + 6 + 1), 44.0f);
     EXPECT_EQ(list.entries[list.entries.size() - 2], "else ");
     type(3, 1, "33"); // x-axis point 1
-    editor.OnKeyPress(13);
+    editor.pressKey(13);
     EXPECT_EQ(value("gsense_2d", 36 + 1), 33.0f);
     type(7, 7, "77"); // map value (5, 5)
-    editor.OnKeyPress(13);
+    editor.pressKey(13);
     EXPECT_EQ(value("gsense_2d", 35), 77.0f);
 
     WorkingValues before = working;
     type(1, 1, "abc");
-    editor.OnKeyPress(13);
+    editor.pressKey(13);
     EXPECT_EQ(view.cell(1, 1), "0");
     EXPECT_EQ(working.values, before.values);
     EXPECT_TRUE(dialogs.messages.empty());
@@ -167,31 +169,30 @@ TEST_F(EditorTest, KeptEditNeverReachesOtherValues) {
     load(1);
     click("pwm_off");
     type(1, 1, "abc");
-    editor.OnKeyPress(13);
+    editor.pressKey(13);
     EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"not a number"});
     EXPECT_EQ(value("pwm_off", 0), 0.0f);
     // Later triggers do not apply it again: no second box.
-    editor.StringGrid1SelectCell(1, 1);
-    editor.StringGrid1Exit();
+    editor.moveToCell(1, 1);
+    editor.leaveGrid();
     EXPECT_EQ(dialogs.messages.size(), 1u);
 
     // A new block discards it, and so does another node.
     type(1, 1, "1.96");
     load(7);
-    editor.OnKeyPress(13);
+    editor.pressKey(13);
     EXPECT_EQ(value("pwm_off", 0), 7 * 0.392f);
     type(1, 1, "20");
     click("led_dimmer");
-    editor.StringGrid1Exit();
+    editor.leaveGrid();
     EXPECT_EQ(value("pwm_off", 0), 7 * 0.392f);
     EXPECT_EQ(value("led_dimmer", 0), 7.0f);
     EXPECT_EQ(view.cell(1, 1), "7");
 
     // A node selected with the keyboard does not take the edit meant for the grid.
     view.selected = NodeOf("throttle_curve");
-    editor.TreeView2Change();
     type(1, 1, "9");
-    editor.OnKeyPress(13);
+    editor.pressKey(13);
     EXPECT_EQ(value("led_dimmer", 0), 9.0f);
     EXPECT_EQ(value("throttle_curve", 0), 7.0f);
 }
@@ -201,10 +202,10 @@ TEST_F(EditorTest, ShownTextEnteredAgainKeepsTheValue) {
     click("pwm_off");
     EXPECT_EQ(view.cell(1, 1), "1.9599");
     type(1, 1, "1.9599");
-    editor.OnKeyPress(13);
+    editor.pressKey(13);
     EXPECT_EQ(value("pwm_off", 0), 5 * 0.392f);
     type(1, 1, "1.5");
-    editor.OnKeyPress(13);
+    editor.pressKey(13);
     EXPECT_EQ(value("pwm_off", 0), 3 * 0.392f);
     EXPECT_EQ(view.cell(1, 1), "1.1759");
 }

@@ -65,7 +65,7 @@ class ConfigLinkTest : public ::testing::Test {
 
 TEST_F(ConfigLinkTest, ReadEditWriteRoundTrip) {
     sim.setConfigBlock(Numbered(2));
-    transfers.Read1Click();
+    transfers.readDevice();
     ASSERT_EQ(list.entries.size(), 520u);
     EXPECT_EQ(list.entries.front(), "#0 2");
     EXPECT_EQ(list.entries[518], "#518 " + std::to_string(Numbered(2)[518]));
@@ -74,7 +74,7 @@ TEST_F(ConfigLinkTest, ReadEditWriteRoundTrip) {
 
     working.values[65] = -128.0f; // steering_ofs
     const size_t before = sim.received().size();
-    transfers.Write1Click();
+    transfers.writeDevice();
     EXPECT_EQ(list.entries.back(), "Write Ok");
     auto expected = Numbered(2);
     expected[65] = 0x80;
@@ -86,7 +86,7 @@ TEST_F(ConfigLinkTest, ReadEditWriteRoundTrip) {
 
 TEST_F(ConfigLinkTest, ShortFileAfterDeviceReadKeepsTheDeviceBytes) {
     sim.setConfigBlock(Numbered(5));
-    transfers.Read1Click();
+    transfers.readDevice();
     ASSERT_TRUE(transfers.blockLoaded());
     const fs::path file = home / "ten.cfg";
     {
@@ -94,7 +94,7 @@ TEST_F(ConfigLinkTest, ShortFileAfterDeviceReadKeepsTheDeviceBytes) {
         out.write("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a", 10);
     }
     dialogs.openAnswers.push_back(file.string());
-    transfers.OpenConfig1Click();
+    transfers.openConfig();
     for (size_t i = 0; i < 10; ++i) {
         EXPECT_EQ(pars.block()[i], i + 1);
     }
@@ -114,14 +114,14 @@ TEST_F(ConfigLinkTest, AnswerInBurstsIsAssembled) {
 
 TEST_F(ConfigLinkTest, ShortAnswerGivesUpAndChangesNothing) {
     sim.setConfigBlock(Numbered(1));
-    transfers.Read1Click();
+    transfers.readDevice();
     ASSERT_TRUE(transfers.blockLoaded());
     list.entries.clear();
     working.values[0] = 200.0f;
 
     sim.setConfigBlock(Numbered(9));
     sim.setFault(ControllerSim::Fault::Short);
-    transfers.Read1Click(); // 518 bytes, then two empty reads of 2000 ms
+    transfers.readDevice(); // 518 bytes, then two empty reads of 2000 ms
     EXPECT_EQ(list.entries,
               std::vector<std::string>{"Read Device failed: short answer, 518 of 519 bytes"});
     EXPECT_TRUE(std::equal(pars.block().begin(), pars.block().end(), Numbered(1).begin()));
@@ -132,7 +132,7 @@ TEST_F(ConfigLinkTest, ShortAnswerGivesUpAndChangesNothing) {
 TEST_F(ConfigLinkTest, CompareWithTheDeviceLeavesTheEditorsBlock) {
     ConfigCompare compare(pars, working, transfers, port, dialogs, list, '.');
     sim.setConfigBlock(Numbered(1));
-    transfers.Read1Click();
+    transfers.readDevice();
     auto other = Numbered(1);
     other[0] = 42;
     sim.setConfigBlock(other);
@@ -152,10 +152,10 @@ TEST_F(ConfigLinkTest, CompareWithTheDeviceLeavesTheEditorsBlock) {
 }
 
 TEST_F(ConfigLinkTest, WriteToAControllerThatHungUpSaysSo) {
-    transfers.Read1Click();
+    transfers.readDevice();
     sim.hangUp();
     list.entries.clear();
-    transfers.Write1Click();
+    transfers.writeDevice();
     ASSERT_EQ(list.entries.size(), 1u);
     EXPECT_EQ(list.entries[0].rfind("Write Device failed: ERR = ", 0), 0u) << list.entries[0];
     EXPECT_NE(list.entries[0], "Write Device failed: ERR = 0");

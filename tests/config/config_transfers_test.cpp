@@ -54,7 +54,7 @@ class TransfersTest : public ::testing::Test {
     void readFromDevice(const std::vector<uint8_t>& bytes) {
         openPort();
         serial.reads.push_back(bytes);
-        transfers.Read1Click();
+        transfers.readDevice();
         ASSERT_TRUE(transfers.blockLoaded());
         list.entries.clear();
         list.scrolled = 0;
@@ -78,7 +78,7 @@ TEST_F(TransfersTest, ReadListsEveryByteThenLoads) {
     openPort();
     const auto bytes = Pattern(kConfigBlockSize, 2);
     serial.reads.push_back(bytes);
-    transfers.Read1Click();
+    transfers.readDevice();
 
     ASSERT_EQ(list.entries.size(), 520u);
     EXPECT_EQ(list.entries[0], "#0 2");
@@ -100,7 +100,7 @@ TEST_F(TransfersTest, ReadThatEndsShortChangesNothing) {
     readFromDevice(Pattern(kConfigBlockSize, 1));
     working.values[0] = 99.0f; // an unsaved edit survives the failed read
     serial.reads.push_back(Pattern(100, 5));
-    transfers.Read1Click();
+    transfers.readDevice();
     EXPECT_EQ(list.entries,
               std::vector<std::string>{"Read Device failed: short answer, 100 of 519 bytes"});
     EXPECT_EQ(block(), Pattern(kConfigBlockSize, 1));
@@ -109,14 +109,14 @@ TEST_F(TransfersTest, ReadThatEndsShortChangesNothing) {
 }
 
 TEST_F(TransfersTest, ClosedPortAndNoBlockRefuseTransfers) {
-    transfers.Read1Click();
+    transfers.readDevice();
     EXPECT_EQ(list.entries, std::vector<std::string>{"Try to Open Com"});
     EXPECT_TRUE(refreshes.empty());
 
     openPort();
     list.entries.clear();
-    transfers.Write1Click();
-    transfers.SaveConfig1Click();
+    transfers.writeDevice();
+    transfers.saveConfig();
     EXPECT_EQ(list.entries, (std::vector<std::string>{"Try to read device or open cfg file",
                                                       "Try to read device or open cfg file"}));
     EXPECT_TRUE(serial.written.empty());
@@ -125,7 +125,7 @@ TEST_F(TransfersTest, ClosedPortAndNoBlockRefuseTransfers) {
 
     readFromDevice(Pattern(kConfigBlockSize, 0));
     port.close();
-    transfers.Write1Click();
+    transfers.writeDevice();
     EXPECT_EQ(list.entries, std::vector<std::string>{"Try to Open Com"});
     EXPECT_TRUE(serial.written.empty());
 }
@@ -134,7 +134,7 @@ TEST_F(TransfersTest, WriteSendsTheStoredWorkingValues) {
     readFromDevice(Pattern(kConfigBlockSize, 3));
     working.values[65] = -1.0f; // steering_ofs
     working.values[61] = 5 * 0.392f;
-    transfers.Write1Click();
+    transfers.writeDevice();
     ASSERT_EQ(serial.written.size(), 520u);
     EXPECT_EQ(serial.written[0], 0x38);
     auto expected = Pattern(kConfigBlockSize, 3);
@@ -150,19 +150,19 @@ TEST_F(TransfersTest, WriteSendsTheStoredWorkingValues) {
     working.values[0] = 1.0f;
     serial.failStep = "write";
     serial.errorCode = 5;
-    transfers.Write1Click();
+    transfers.writeDevice();
     EXPECT_EQ(list.entries, std::vector<std::string>{"Write Device failed: ERR = 5"});
     EXPECT_EQ(pars.block()[0], 1);
 }
 
 TEST_F(TransfersTest, OpenFailuresKeepTheBlock) {
     readFromDevice(Pattern(kConfigBlockSize, 4));
-    transfers.OpenConfig1Click(); // cancelled
+    transfers.openConfig(); // cancelled
     const std::string missing = (dir / "missing.cfg").string();
     dialogs.openAnswers.push_back(missing);
-    transfers.OpenConfig1Click();
+    transfers.openConfig();
     dialogs.openAnswers.push_back(dir.string()); // a folder opens but cannot be read
-    transfers.OpenConfig1Click();
+    transfers.openConfig();
     EXPECT_EQ(list.entries, (std::vector<std::string>{"Can't open file", "", "Can't open file", "",
                                                       "Can't open file", ""}));
     EXPECT_EQ(transfers.fileName(), dir.string());
@@ -176,7 +176,7 @@ TEST_F(TransfersTest, ShortFileReplacesOnlyTheStartOfTheBlock) {
     const fs::path small = dir / "ten.cfg";
     WriteBytes(small, std::vector<uint8_t>(10, 0xAA));
     dialogs.openAnswers.push_back(small.string());
-    transfers.OpenConfig1Click();
+    transfers.openConfig();
     EXPECT_EQ(list.entries, (std::vector<std::string>{small.string(), ""}));
     EXPECT_EQ(list.scrolled, 1);
     auto expected = Pattern(kConfigBlockSize, 6);
@@ -189,7 +189,7 @@ TEST_F(TransfersTest, ShortFileReplacesOnlyTheStartOfTheBlock) {
     const fs::path big = dir / "big.cfg";
     WriteBytes(big, Pattern(600, 9));
     dialogs.openAnswers.push_back(big.string());
-    transfers.OpenConfig1Click();
+    transfers.openConfig();
     EXPECT_EQ(block(), Pattern(kConfigBlockSize, 9));
 }
 
@@ -197,15 +197,15 @@ TEST_F(TransfersTest, SaveWritesExactlyTheBlockAndRemembersTheName) {
     const fs::path first = dir / "first.cfg";
     WriteBytes(first, Pattern(kConfigBlockSize, 8));
     dialogs.openAnswers.push_back(first.string());
-    transfers.OpenConfig1Click();
+    transfers.openConfig();
     ASSERT_TRUE(transfers.blockLoaded());
     list.entries.clear();
 
-    transfers.SaveConfig1Click(); // cancelled
+    transfers.saveConfig(); // cancelled
     EXPECT_EQ(list.entries, std::vector<std::string>{"Can't Execute SaveDialog"});
     const fs::path second = dir / "second.cfg";
     dialogs.saveAnswers.push_back(second.string());
-    transfers.SaveConfig1Click();
+    transfers.saveConfig();
     EXPECT_EQ(dialogs.savePresets, (std::vector<std::string>{first.string(), first.string()}));
     EXPECT_EQ(FileBytes(second), Pattern(kConfigBlockSize, 8));
     EXPECT_EQ(list.entries.back(), second.string());
@@ -214,7 +214,7 @@ TEST_F(TransfersTest, SaveWritesExactlyTheBlockAndRemembersTheName) {
     // Saving again over it presets the new name and keeps only the one file.
     working.values[0] = 3.0f;
     dialogs.saveAnswers.push_back(second.string());
-    transfers.SaveConfig1Click();
+    transfers.saveConfig();
     EXPECT_EQ(dialogs.savePresets.back(), second.string());
     auto expected = Pattern(kConfigBlockSize, 8);
     expected[0] = 3;
@@ -231,7 +231,7 @@ TEST_F(TransfersTest, FailedSaveLeavesTheEarlierFileAsItWas) {
     dialogs.saveAnswers.push_back(target.string());
     {
         FileSizeLimit limit(100); // fails part-way through the temporary file
-        transfers.SaveConfig1Click();
+        transfers.saveConfig();
     }
 
     EXPECT_EQ(list.entries, std::vector<std::string>{"Can't save file"});
@@ -242,8 +242,8 @@ TEST_F(TransfersTest, FailedSaveLeavesTheEarlierFileAsItWas) {
     list.entries.clear();
     dialogs.saveAnswers.push_back((dir / "no" / "such.cfg").string());
     dialogs.saveAnswers.push_back(dir.string());
-    transfers.SaveConfig1Click();
-    transfers.SaveConfig1Click();
+    transfers.saveConfig();
+    transfers.saveConfig();
     EXPECT_EQ(list.entries, (std::vector<std::string>{"Can't save file", "Can't save file"}));
     EXPECT_EQ(transfers.fileName(), dir.string());
 }
@@ -258,13 +258,13 @@ TEST_F(TransfersTest, LongPathsSaveAndOpen) {
     ASSERT_GT(file.string().size(), 2500u);
     readFromDevice(Pattern(kConfigBlockSize, 12));
     dialogs.saveAnswers.push_back(file.string());
-    transfers.SaveConfig1Click();
+    transfers.saveConfig();
     EXPECT_EQ(list.entries, std::vector<std::string>{file.string()});
     EXPECT_EQ(FileBytes(file), Pattern(kConfigBlockSize, 12));
 
     pars.block().fill(0);
     dialogs.openAnswers.push_back(file.string());
-    transfers.OpenConfig1Click();
+    transfers.openConfig();
     EXPECT_EQ(block(), Pattern(kConfigBlockSize, 12));
 
     // Deepest first: recursive removal cannot list folders this deep on Windows.
