@@ -84,6 +84,12 @@ void ConfigCompareDialog::compareWithFile() {
     }
 }
 
+bool ConfigCompareDialog::compareWithBlock(const ConfigBlock& block, const std::string& name) {
+    const bool compared = compare_.CompareWithBlock(block, name);
+    showResult();
+    return compared;
+}
+
 void ConfigCompareDialog::compareWithDevice() {
     const bool compared = compare_.CompareWithDevice();
     showResult();

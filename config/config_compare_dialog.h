@@ -22,6 +22,8 @@ class ConfigCompareDialog : public QDialog {
     ConfigCompareDialog(ConfigCompare& compare, std::function<void(int par)> showParameter,
                         std::function<void()> tookOver, QWidget* parent = nullptr);
 
+    // Against a block at hand, then shown; false when nothing was compared.
+    bool compareWithBlock(const ConfigBlock& block, const std::string& name);
     void compareWithFile();
     void compareWithDevice();
     void takeOverSelected();

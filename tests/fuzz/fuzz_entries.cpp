@@ -1,7 +1,9 @@
 #include "tests/fuzz/fuzz_entries.h"
 
+#include "config/config_difference.h"
 #include "config/config_transfers.h"
 #include "config/gfg_pars.h"
+#include "config/range_edit.h"
 #include "config/value_codec.h"
 #include "core/decimal_text.h"
 #include "core/my_err_log.h"
@@ -151,6 +153,35 @@ void FuzzTypedText(const uint8_t* data, size_t size) {
         Require(back && float(*back) == coefficient, "a shown coefficient reads back");
     }
     (void)CellText(value, separator);
+}
+
+// Pasted text at any grid cell of any parameter: a rejected paste changes no byte of the
+// block, an accepted one only the parameter's own bytes, and every value stays in its
+// element type's range.
+void FuzzPastedText(const uint8_t* data, size_t size) {
+    if (size < 3) {
+        return;
+    }
+    const int par = data[0] % int(kParCount);
+    const int col = data[1] % 12;
+    const int row = data[2] % 12;
+    const std::string text(reinterpret_cast<const char*>(data) + 3, size - 3);
+
+    ConfigBlock block{};
+    for (size_t i = 0; i < block.size(); ++i) {
+        block[i] = uint8_t(i * 31 + size);
+    }
+    WorkingValues w;
+    LoadWorkingValues(w, block);
+    const PastedCells cells = ParsePaste(text);
+    PasteCells(w, par, col, row, cells);
+    const ConfigBlock after = EditorBlock(block, w);
+    const PAR_long& p = w.pars[size_t(par)];
+    for (size_t i = 0; i < block.size(); ++i) {
+        const bool own = i >= p.data && i < p.data + ByteCount(p);
+        Require(block[i] == after[i] || (own && !cells.notANumber),
+                "a paste changes only its parameter's bytes, and a rejected one none");
+    }
 }
 
 // A block loaded from a file and stored again is byte-identical, through the working

@@ -9,6 +9,7 @@
 void FuzzIntelHex(const uint8_t* data, size_t size);
 void FuzzTypedText(const uint8_t* data, size_t size);
 void FuzzConfigFile(const uint8_t* data, size_t size);
+void FuzzPastedText(const uint8_t* data, size_t size);
 void FuzzDinoFile(const uint8_t* data, size_t size);
 void FuzzLiveFrames(const uint8_t* data, size_t size);
 void FuzzSerialAnswers(const uint8_t* data, size_t size);
@@ -25,4 +26,5 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"intel_hex", FuzzIntelHex},     {"typed_text", FuzzTypedText},
     {"config_file", FuzzConfigFile}, {"dino_file", FuzzDinoFile},
     {"live_frames", FuzzLiveFrames}, {"serial_answers", FuzzSerialAnswers},
+    {"pasted_text", FuzzPastedText},
 };
