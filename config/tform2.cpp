@@ -218,8 +218,14 @@ void TForm2::setGridVisible(bool visible) {
     }
 }
 
+// A grid shown again at its size, as after an undo, keeps the cells the user selected.
 void TForm2::setGridSize(int cols, int rows) {
+    const bool same = grid_->colCount() == cols && grid_->rowCount() == rows;
+    const auto ranges = grid_->selectedRanges();
     grid_->setGridSize(cols, rows);
+    for (const auto& r : same ? ranges : QList<QTableWidgetSelectionRange>{}) {
+        grid_->setRangeSelected(r, true);
+    }
     grid_->setDefaultColWidth(kColWidth);
     grid_->setDefaultRowHeight(kRowHeight);
     mapView_->draw(working_, editor_.shownParameter());

@@ -14,10 +14,10 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 
 from harness import E2EError, Session  # noqa: E402
 import layout  # noqa: E402
-from test_config import SAVE_CONFIG, READ_DEVICE, ConfigWindow  # noqa: E402
+from test_config import (EDIT_MENU_X, INTERPOLATE, SAVE_CONFIG, READ_DEVICE,  # noqa: E402
+                         TOOLS_MENU_X, ConfigWindow)
 import test_plot  # noqa: E402
 
-TOOLS_MENU_X = 50  # "Tools" beside the Config window's "File"
 COMPARE, EXPORT_TEXT = 0, 1
 # Mode1's gsense_2d map values start at block byte 66 + 54.
 MAP_VALUE_BYTE = 66 + 54
@@ -76,6 +76,23 @@ def config_compare(s, out_dir):
     return [path]
 
 
+def map_view(s, out_dir):
+    """The Config window on a map after a device read: the tinted grid and the map view,
+    with part of the map interpolated."""
+    s.click_control(*layout.OPEN_DEVICE)
+    cfg = ConfigWindow(s)
+    cfg.menu(READ_DEVICE)
+    time.sleep(1.0)
+    cfg.open_node(["Down", "Right", "Down", "Down", "Down", "Right", "Down", "Down"])
+    cfg.click_cell(3, 3)
+    s.keys(*["shift+Right"] * 3, *["shift+Down"] * 3)
+    cfg.menu(INTERPOLATE, title_x=EDIT_MENU_X)
+    time.sleep(0.5)
+    path = s.window_screenshot(cfg.wid, os.path.join(out_dir, "map-view.png"))
+    s.close_window(cfg.wid)
+    return [path]
+
+
 def plot_windows(out_dir):
     """The log plot, the dyno chart and the live plot, from the simulator's data: the
     pictures the plot scenario takes of them."""
@@ -95,7 +112,7 @@ def main(build_dir, out_dir):
     os.environ["KORVEX_SIM_PROGRAM"] = os.path.join(build_dir, "sim", "korvex-sim")
     os.makedirs(out_dir, exist_ok=True)
     made = plot_windows(out_dir)
-    for shot in (config_compare,):
+    for shot in (config_compare, map_view):
         s = Session(out_dir)
         try:
             s.start_display()

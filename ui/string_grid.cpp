@@ -16,6 +16,9 @@ namespace {
 bool IsEnter(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
+bool IsArrow(int key) {
+    return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+}
 bool IsTab(int key) {
     return key == Qt::Key_Tab || key == Qt::Key_Backtab;
 }
@@ -92,6 +95,10 @@ class StringGridDelegate : public QStyledItemDelegate {
         auto* edit = qobject_cast<QLineEdit*>(object);
         if (edit && event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
+            if (grid_->extendsSelection(*key)) {
+                QCoreApplication::sendEvent(grid_, key);
+                return true;
+            }
             if (IsEnter(key->key())) {
                 // The handler sees the committed cell and may rewrite it.
                 emit commitData(edit);
@@ -211,6 +218,13 @@ QLineEdit* StringGrid::editor() const {
 void StringGrid::keyPressEvent(QKeyEvent* event) {
     ++userInput_;
     QLineEdit* edit = editor();
+    // In a grid that selects ranges, Shift and an arrow extend the selection, even from
+    // within the editor.
+    if (extendsSelection(*event) && edit) {
+        emit commitData(edit);
+        QTableWidget::closeEditor(edit, QAbstractItemDelegate::NoHint);
+        edit = nullptr;
+    }
     if (edit && !forwarding_) {
         // Keys sent to the grid while its editor is open belong to the editor; what the
         // editor ignores (arrows up and down) comes back here and moves the cell.
@@ -232,6 +246,11 @@ void StringGrid::keyPressEvent(QKeyEvent* event) {
         }
     }
     --userInput_;
+}
+
+bool StringGrid::extendsSelection(const QKeyEvent& key) const {
+    return selectionMode() == QAbstractItemView::ContiguousSelection &&
+           key.modifiers().testFlag(Qt::ShiftModifier) && IsArrow(key.key());
 }
 
 void StringGrid::setColumnsResizable(bool on) {

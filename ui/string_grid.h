@@ -5,6 +5,7 @@
 
 #include <string>
 
+class QKeyEvent;
 class QLineEdit;
 class StringGridDelegate;
 
@@ -45,6 +46,9 @@ class StringGrid : public QTableWidget {
     std::string cell(int col, int row) const;
     // Replaces the text of the cell being edited, editor included.
     void setEditorText(int col, int row, const std::string& text);
+    // Shift and an arrow in a grid that selects ranges: the selection grows, even from
+    // within the editor.
+    bool extendsSelection(const QKeyEvent& key) const;
     // The open cell editor, or null.
     QLineEdit* editor() const;
 

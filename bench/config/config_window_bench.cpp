@@ -60,6 +60,51 @@ BENCHMARK(BM_ShowSelectedParameterMap)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+// Interpolate and smooth over all 36 values of the largest map, the edit and the undo step
+// with the grid's redraw: the grid's texts and tint, the map view, then a paint.
+void BM_RangeEditOfTheLargestMapWithRedraw(benchmark::State& state) {
+    FakeSerial::Shared serial;
+    CommDevice port(std::make_unique<FakeSerial>(serial));
+    GfgPars pars;
+    FakeDialogs dialogs;
+    TForm2 form(port, pars, dialogs, nullptr, '.');
+    form.show();
+    for (size_t i = 0; i < pars.block().size(); ++i) {
+        pars.block()[i] = uint8_t(i * 13 + 5);
+    }
+    port.open(7);
+    serial.reads.emplace_back(pars.block().begin(), pars.block().end());
+    form.Read1Click();
+    size_t node = 0;
+    while (std::string(kCatalogueTree[node].text) != "gsense_2d") {
+        ++node;
+    }
+    QTreeWidgetItem* item = form.treeNode(node);
+    item->treeWidget()->setCurrentItem(item);
+    form.editor().showClickedNode();
+    QApplication::processEvents();
+    const RangeOp op = state.range(0) == 0 ? RangeOp::Interpolate : RangeOp::Smooth;
+    float corner = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // A different corner each time, so every edit changes the map and makes a step.
+        corner = corner > 200 ? 0 : corner + 1;
+        form.editor().editRange({2, 2, 2, 2}, RangeOp::Set, corner);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        form.editor().editRange({2, 2, 7, 7}, op);
+        QApplication::processEvents();
+    }
+    state.SetLabel(op == RangeOp::Interpolate ? "interpolate" : "smooth");
+}
+BENCHMARK(BM_RangeEditOfTheLargestMapWithRedraw)
+    ->ArgName("smooth")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
 } // namespace
 
 int main(int argc, char** argv) {

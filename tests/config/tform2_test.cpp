@@ -1,12 +1,15 @@
 #include "config/tform2.h"
 
 #include "config/config_compare_dialog.h"
+#include "config/config_history_dialog.h"
+#include "config/map_view.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_serial.h"
 #include "fakes/temp_dir.h"
 #include "ui/string_grid.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -128,7 +131,7 @@ TEST_F(ConfigWindowTest, CreatedWithItsControlsTreeAndMenu) {
     EXPECT_LE(form->height(), 500);
     EXPECT_EQ(entries(), std::vector<std::string>{"unsigned char"});
     EXPECT_FALSE(grid->isVisible());
-    EXPECT_EQ(tree->geometry(), QRect(0, 0, 161, 177));
+    EXPECT_EQ(tree->geometry(), QRect(0, 22, 161, 155)); // below the filter field
     EXPECT_EQ(grid->geometry(), QRect(175, 3, 377, 174));
     EXPECT_EQ(list->geometry(), QRect(88, 183, 489, 159));
     EXPECT_EQ(tree->indentation(), 19);
@@ -149,17 +152,28 @@ TEST_F(ConfigWindowTest, CreatedWithItsControlsTreeAndMenu) {
 
     auto* menuBar = form->findChild<QMenuBar*>("MainMenu1");
     ASSERT_NE(menuBar, nullptr);
-    ASSERT_EQ(menuBar->actions().size(), 2);
+    ASSERT_EQ(menuBar->actions().size(), 3);
     EXPECT_EQ(menuBar->actions()[0]->text(), "File");
-    EXPECT_EQ(menuBar->actions()[1]->text(), "Tools");
+    EXPECT_EQ(menuBar->actions()[1]->text(), "Edit");
+    EXPECT_EQ(menuBar->actions()[2]->text(), "Tools");
     QStringList items;
     for (QAction* a : menuBar->actions()[0]->menu()->actions()) {
         items << a->text();
     }
     EXPECT_EQ(items, (QStringList{"Open Config", "Save Config", "Read Device", "Write Device"}));
-    EXPECT_EQ(menuBar->actions()[1]->menu()->actions().size(), 2);
+    items.clear();
+    for (QAction* a : menuBar->actions()[1]->menu()->actions()) {
+        items << a->text();
+    }
+    EXPECT_EQ(items, (QStringList{"Undo", "Redo", "", "Copy", "Paste", "", "Set to...", "Add...",
+                                  "Multiply by...", "Interpolate", "Smooth"}));
+    EXPECT_EQ(action("Undo1")->shortcut(), QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(action("Redo1")->shortcuts(),
+              (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
+    EXPECT_EQ(menuBar->actions()[2]->menu()->actions().size(), 3);
     EXPECT_EQ(action("Compare1")->text(), "Compare...");
     EXPECT_EQ(action("ExportText1")->text(), "Export text...");
+    EXPECT_EQ(action("History1")->text(), "History...");
 }
 
 TEST_F(ConfigWindowTest, CompareSelectsTheParameterAndTakesCellsOver) {
@@ -328,6 +342,96 @@ TEST_F(ConfigWindowTest, UncommittedEditIsNotWritten) {
     action("Write1")->trigger();
     ASSERT_EQ(serial.written.size(), 520u);
     EXPECT_EQ(serial.written[1], 99);
+}
+
+// The tuner's edits through the window: a range picked with Shift and the arrows, the Edit
+// menu, the keys the cell editor would otherwise keep, the tint, the map view and the caption.
+TEST_F(ConfigWindowTest, RangeEditsUndoKeysTintAndMapViewFollow) {
+    TempDir folder(TempDir::Use::WorkingFolder); // the history goes beside the program
+    readBlock(NumberedBlock());
+    EXPECT_EQ(form->windowTitle(), "Config");
+    clickNode(NodeOf("gsense_2d", kMode2));
+    const int par = form->editor().shownParameter();
+    ASSERT_FALSE(form->mapView().isHidden());
+    EXPECT_EQ(form->mapView().valueAt(0, 0), (217 + 54 + 1) % 256);
+
+    clickCell(2, 2);
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right, Qt::ShiftModifier);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down, Qt::ShiftModifier);
+    const CellRange picked = form->selection();
+    EXPECT_EQ(std::vector<int>({picked.left, picked.top, picked.right, picked.bottom}),
+              std::vector<int>({2, 2, 7, 3}));
+
+    form->askNumber = [](const std::string& label) {
+        EXPECT_EQ(label, "Set to");
+        return std::optional<std::string>("100");
+    };
+    action("SetTo1")->trigger();
+    EXPECT_EQ(grid->cell(7, 3), "100");
+    EXPECT_EQ(grid->cell(2, 4), "28"); // below the range
+    EXPECT_EQ(form->mapView().valueAt(5, 1), 100);
+    EXPECT_EQ(form->windowTitle(), "Config *");
+    EXPECT_NE(grid->item(3, 7)->background().color(), grid->item(4, 2)->background().color());
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(grid->cell(7, 3), "27");
+    EXPECT_EQ(form->windowTitle(), "Config");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(grid->cell(7, 3), "100");
+    EXPECT_EQ(form->editor().shownParameter(), par);
+
+    // Copy, then paste one row down: the last row's cells fall outside and are counted.
+    action("Copy1")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              "100\t100\t100\t100\t100\t100\n100\t100\t100\t100\t100\t100\n");
+    QApplication::clipboard()->setText("1\t2\n3\t4\n5\t6\n");
+    clickCell(6, 6);
+    action("Paste1")->trigger();
+    EXPECT_EQ(grid->cell(7, 7), "4");
+    EXPECT_EQ(lastEntry(), "Paste: 2 cells beyond the grid left out");
+    QApplication::clipboard()->setText("1\tten\n");
+    action("Paste1")->trigger();
+    EXPECT_EQ(dialogs.texts().back(), "not a number");
+    EXPECT_EQ(grid->cell(6, 6), "1");
+}
+
+TEST_F(ConfigWindowTest, FilterKeepsMatchesWithTheirParentsAndTheSelection) {
+    clickNode(NodeOf("gsense_2d", kMode2));
+    QTest::keyClicks(&form->filter(), "slip");
+    EXPECT_TRUE(form->treeNode(0)->isHidden()); // "System" holds no slip parameter
+    QTreeWidgetItem* slip = form->treeNode(size_t(NodeOf("desired_slip", kMode2)));
+    EXPECT_FALSE(slip->isHidden());
+    EXPECT_FALSE(slip->parent()->isHidden());
+    EXPECT_TRUE(form->treeNode(size_t(NodeOf("gsense_2d", kMode2)))->isHidden());
+    form->filter().clear();
+    EXPECT_FALSE(form->treeNode(0)->isHidden());
+    EXPECT_EQ(tree->currentItem(), form->treeNode(size_t(NodeOf("gsense_2d", kMode2))));
+}
+
+TEST_F(ConfigWindowTest, HistoryListsTransfersAndRestoresOneAsAnUndoStep) {
+    TempDir folder(TempDir::Use::WorkingFolder);
+    readBlock(NumberedBlock());
+    auto changed = NumberedBlock();
+    changed[0] = 1;
+    serial.reads.push_back(changed);
+    action("Read1")->trigger();
+    ConfigHistoryDialog& history = form->historyDialog();
+    history.refresh();
+    QTreeWidget* view = history.entries();
+    ASSERT_EQ(view->topLevelItemCount(), 2);
+    EXPECT_EQ(view->topLevelItem(0)->text(1), "read");
+    EXPECT_EQ(view->topLevelItem(0)->text(2), "0");
+    EXPECT_EQ(view->topLevelItem(1)->text(2), "1");
+    view->setCurrentItem(view->topLevelItem(1));
+    const size_t sent = serial.written.size();
+    history.restoreChosen();
+    EXPECT_EQ(form->working().values[0], 12);
+    EXPECT_EQ(form->windowTitle(), "Config *");
+    EXPECT_EQ(serial.written.size(), sent); // nothing went to the device
+    action("Undo1")->trigger();
+    EXPECT_EQ(form->working().values[0], 1);
 }
 
 } // namespace

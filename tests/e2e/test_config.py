@@ -13,6 +13,10 @@ import layout
 # The Config window's own "File" menu.
 OPEN_CONFIG, SAVE_CONFIG, READ_DEVICE, WRITE_DEVICE = 0, 1, 2, 3
 TREE_WIDTH = 161
+FILTER_HEIGHT = 22  # the filter field above the tree
+# The menu titles beside "File", and the Edit menu's items as the arrow keys reach them.
+EDIT_MENU_X, TOOLS_MENU_X = 50, 88
+UNDO, REDO, COPY, PASTE, SET_TO, ADD, MULTIPLY_BY, INTERPOLATE, SMOOTH = range(9)
 GRID_LEFT, GRID_TOP, GRID_COL, GRID_ROW = 175, 3, 40, 18
 # Mode1's gsense_2d starts at block byte 66 + 54; map value (0, 0) is its first.
 MAP_VALUE_BYTE = 66 + 54
@@ -30,8 +34,8 @@ class ConfigWindow:
         self.wid = s.find_window("^Config$")
         self.x, self.y, self.w, self.h = s.window_geometry(self.wid)
 
-    def menu(self, item):
-        self.s.click(15, 10, wid=self.wid, client=False)
+    def menu(self, item, title_x=15):
+        self.s.click(title_x, 10, wid=self.wid, client=False)
         self.s.keys(*["Down"] * (item + 1), "Return")
         time.sleep(0.3)
 
@@ -48,21 +52,24 @@ class ConfigWindow:
     def open_node(self, keys):
         """Selects the tree's first node by a click, walks with the keyboard, and
         clicks the node reached, since only a click shows a parameter."""
-        self.s.click(60, 32, wid=self.wid, client=False)
+        self.s.click(60, 32 + FILTER_HEIGHT, wid=self.wid, client=False)
         top, bottom = self.selected_band()
-        self.client_y = top - 1  # the tree sits at the top of the client area
+        self.client_y = top - 1 - FILTER_HEIGHT  # the filter sits at the top of the client area
         self.s.keys(*keys)
         top, bottom = self.selected_band()
         self.s.xdotool("mousemove", str(self.x + 60), str((top + bottom) // 2))
         self.s.xdotool("click", "1")
         time.sleep(0.3)
 
-    def edit_cell(self, col, row, text):
+    def click_cell(self, col, row):
         x = self.x + GRID_LEFT + col * GRID_COL + GRID_COL // 2
         y = self.client_y + GRID_TOP + row * GRID_ROW + GRID_ROW // 2
         self.s.xdotool("mousemove", str(x), str(y))
         self.s.xdotool("click", "1")
         time.sleep(0.3)
+
+    def edit_cell(self, col, row, text):
+        self.click_cell(col, row)
         self.s.type_text(text)
         self.s.keys("Return")
 
