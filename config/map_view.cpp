@@ -28,6 +28,7 @@ MapView::MapView(QWidget* parent)
     map_->setColorScale(scale_);
     map_->setGradient(QCPColorGradient(QCPColorGradient::gpJet));
     map_->setInterpolate(false);
+    plot_->yAxis->setRangeReversed(true); // the first row on top, as in the grid
     plot_->xAxis->setLabel("x");
     plot_->yAxis->setLabel("y");
     hide();
