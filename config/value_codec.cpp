@@ -8,7 +8,7 @@
 namespace {
 
 // Byte position of an element, or nothing when it lies outside the block.
-std::optional<size_t> ElementOffset(const PAR_long& p, const ElementType& t, int col, int row) {
+std::optional<size_t> OffsetWithType(const PAR_long& p, const ElementType& t, int col, int row) {
     const auto index = ElementIndex(p, {col, row});
     if (!index) {
         return std::nullopt;
@@ -22,7 +22,7 @@ std::optional<size_t> ElementOffset(const PAR_long& p, const ElementType& t, int
 
 float ReadWithType(const ConfigBlock& block, const PAR_long& p, const ElementType& t, int col,
                    int row) {
-    const auto offset = ElementOffset(p, t, col, row);
+    const auto offset = OffsetWithType(p, t, col, row);
     if (!offset) {
         return 0.0f;
     }
@@ -40,7 +40,7 @@ float ReadWithType(const ConfigBlock& block, const PAR_long& p, const ElementTyp
 
 void WriteWithType(ConfigBlock& block, const PAR_long& p, const ElementType& t, int col, int row,
                    float value) {
-    const auto offset = ElementOffset(p, t, col, row);
+    const auto offset = OffsetWithType(p, t, col, row);
     if (!offset) {
         return;
     }
@@ -58,6 +58,11 @@ void WriteWithType(ConfigBlock& block, const PAR_long& p, const ElementType& t, 
 }
 
 } // namespace
+
+std::optional<size_t> ElementOffset(const PAR_long& p, int col, int row) {
+    const ElementType* t = FindElementType(p.type);
+    return t == nullptr ? std::nullopt : OffsetWithType(p, *t, col, row);
+}
 
 float ReadElement(const ConfigBlock& block, const PAR_long& p, int col, int row) {
     const ElementType* t = FindElementType(p.type);

@@ -14,6 +14,10 @@
 // element type.
 float ReadElement(const ConfigBlock& block, const PAR_long& p, int col, int row);
 
+// The block position of the element's first byte; nothing for an unknown element type or
+// an element outside the block.
+std::optional<size_t> ElementOffset(const PAR_long& p, int col, int row);
+
 // Stores the raw integer that `value` stands for into that element's bytes.
 void WriteElement(ConfigBlock& block, const PAR_long& p, int col, int row, float value);
 
