@@ -246,24 +246,12 @@ void ConfigEditor::showChanged(std::optional<int> par) {
     }
 }
 
-bool ConfigEditor::undo() {
+bool ConfigEditor::replay(bool forward) {
     if (undo_ == nullptr) {
         return false;
     }
     CommitPendingEdit();
-    const auto par = undo_->undo();
-    if (par) {
-        showChanged(par);
-    }
-    return par.has_value();
-}
-
-bool ConfigEditor::redo() {
-    if (undo_ == nullptr) {
-        return false;
-    }
-    CommitPendingEdit();
-    const auto par = undo_->redo();
+    const auto par = forward ? undo_->redo() : undo_->undo();
     if (par) {
         showChanged(par);
     }

@@ -52,8 +52,8 @@ class ConfigEditor {
     // Tab-separated text with its first cell at grid cell (col, row).
     bool paste(int col, int row, const std::string& text);
     // The change before (after) the last undone one, the parameter it changed then shown.
-    bool undo();
-    bool redo();
+    bool undo() { return replay(false); }
+    bool redo() { return replay(true); }
 
     struct PendingEdit {
         std::string text;
@@ -71,6 +71,7 @@ class ConfigEditor {
   private:
     void showValues();
     void showChanged(std::optional<int> par);
+    bool replay(bool forward);
     void discardPending() { pending_ = PendingEdit{}; }
     void fillHeaders(const PAR_long& p);
     std::string cellPosition() const;

@@ -35,24 +35,13 @@ void ConfigUndo::restore(const UndoStep& step) {
     notify();
 }
 
-std::optional<int> ConfigUndo::undo() {
-    if (undo_.empty()) {
+std::optional<int> ConfigUndo::move(std::vector<UndoStep>& from, std::vector<UndoStep>& to) {
+    if (from.empty()) {
         return std::nullopt;
     }
-    const UndoStep step = undo_.back();
-    undo_.pop_back();
-    redo_.push_back(capture(step.par));
-    restore(step);
-    return step.par;
-}
-
-std::optional<int> ConfigUndo::redo() {
-    if (redo_.empty()) {
-        return std::nullopt;
-    }
-    const UndoStep step = redo_.back();
-    redo_.pop_back();
-    undo_.push_back(capture(step.par));
+    const UndoStep step = from.back();
+    from.pop_back();
+    to.push_back(capture(step.par));
     restore(step);
     return step.par;
 }

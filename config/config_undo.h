@@ -33,8 +33,8 @@ class ConfigUndo {
 
     // Restores the state before the last step (after the last undone one); the parameter
     // it changed, or nothing when there was no step.
-    std::optional<int> undo();
-    std::optional<int> redo();
+    std::optional<int> undo() { return move(undo_, redo_); }
+    std::optional<int> redo() { return move(redo_, undo_); }
     bool canUndo() const { return !undo_.empty(); }
     bool canRedo() const { return !redo_.empty(); }
     size_t steps() const { return undo_.size(); }
@@ -48,6 +48,8 @@ class ConfigUndo {
     ConfigBlock current() const;
     bool loaded() const;
     void restore(const UndoStep& step);
+    // The last step of `from` restored, the state it replaced kept on `to`.
+    std::optional<int> move(std::vector<UndoStep>& from, std::vector<UndoStep>& to);
     void notify() const {
         if (changed_) {
             changed_();

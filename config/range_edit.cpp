@@ -42,7 +42,8 @@ class Snapshot {
         if (col < r_.left || col > r_.right || row < r_.top || row > r_.bottom) {
             return std::nan("");
         }
-        return values_[size_t((row - r_.top) * (r_.right - r_.left + 1) + (col - r_.left))];
+        const size_t width = size_t(r_.right - r_.left) + 1;
+        return values_[size_t(row - r_.top) * width + size_t(col - r_.left)];
     }
 
   private:
@@ -163,7 +164,7 @@ bool Blank(const std::string& cell) {
 
 // Spreadsheets copy with the decimal point of their own language: either one counts,
 // but a cell with both (a thousands separator) is not taken for a number.
-std::optional<double> PastedNumber(std::string cell) {
+std::optional<double> PastedNumber(const std::string& cell) {
     const bool comma = cell.find(',') != std::string::npos;
     const bool point = cell.find('.') != std::string::npos;
     if (comma && point) {

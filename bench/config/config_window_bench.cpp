@@ -13,28 +13,37 @@
 
 namespace {
 
+// The real Config window after a device read, the largest map's node selected.
+struct MapWindow {
+    MapWindow() {
+        form.show();
+        for (size_t i = 0; i < pars.block().size(); ++i) {
+            pars.block()[i] = uint8_t(i * 13 + 5);
+        }
+        port.open(7);
+        serial.reads.emplace_back(pars.block().begin(), pars.block().end());
+        form.Read1Click();
+        while (std::string(kCatalogueTree[node].text) != "gsense_2d") {
+            ++node;
+        }
+        QTreeWidgetItem* item = form.treeNode(node);
+        item->treeWidget()->setCurrentItem(item);
+    }
+
+    FakeSerial::Shared serial;
+    CommDevice port{std::make_unique<FakeSerial>(serial)};
+    GfgPars pars;
+    FakeDialogs dialogs;
+    TForm2 form{port, pars, dialogs, nullptr, '.'};
+    size_t node = 0;
+};
+
 // Showing a 6 x 6 map (8 x 8 grid) in the real Config window, with the list as a read
 // leaves it; paint:1 also lets the window lay out and paint the result.
 void BM_ShowSelectedParameterMap(benchmark::State& state) {
-    FakeSerial::Shared serial;
-    CommDevice port(std::make_unique<FakeSerial>(serial));
-    GfgPars pars;
-    FakeDialogs dialogs;
-    TForm2 form(port, pars, dialogs, nullptr, '.');
-    form.show();
-    for (size_t i = 0; i < pars.block().size(); ++i) {
-        pars.block()[i] = uint8_t(i * 13 + 5);
-    }
-    port.open(7);
-    serial.reads.emplace_back(pars.block().begin(), pars.block().end());
-    form.Read1Click();
-
-    size_t node = 0;
-    while (std::string(kCatalogueTree[node].text) != "gsense_2d") {
-        ++node;
-    }
-    QTreeWidgetItem* item = form.treeNode(node);
-    item->treeWidget()->setCurrentItem(item);
+    MapWindow window;
+    TForm2& form = window.form;
+    const size_t node = window.node;
     auto* list = form.findChild<QListWidget*>("ListBox1");
     const int kept = list->count(); // what a read leaves: the 519 bytes and "Read OK"
     for (auto _ : state) {
@@ -63,24 +72,8 @@ BENCHMARK(BM_ShowSelectedParameterMap)
 // Interpolate and smooth over all 36 values of the largest map, the edit and the undo step
 // with the grid's redraw: the grid's texts and tint, the map view, then a paint.
 void BM_RangeEditOfTheLargestMapWithRedraw(benchmark::State& state) {
-    FakeSerial::Shared serial;
-    CommDevice port(std::make_unique<FakeSerial>(serial));
-    GfgPars pars;
-    FakeDialogs dialogs;
-    TForm2 form(port, pars, dialogs, nullptr, '.');
-    form.show();
-    for (size_t i = 0; i < pars.block().size(); ++i) {
-        pars.block()[i] = uint8_t(i * 13 + 5);
-    }
-    port.open(7);
-    serial.reads.emplace_back(pars.block().begin(), pars.block().end());
-    form.Read1Click();
-    size_t node = 0;
-    while (std::string(kCatalogueTree[node].text) != "gsense_2d") {
-        ++node;
-    }
-    QTreeWidgetItem* item = form.treeNode(node);
-    item->treeWidget()->setCurrentItem(item);
+    MapWindow window;
+    TForm2& form = window.form;
     form.editor().showClickedNode();
     QApplication::processEvents();
     const RangeOp op = state.range(0) == 0 ? RangeOp::Interpolate : RangeOp::Smooth;
