@@ -91,7 +91,8 @@ bool ConfigHistory::keep(const ConfigBlock& block, HistoryKind kind, std::time_t
     std::error_code ec;
     fs::create_directories(folder, ec);
     const std::string stamp = Stamp(when);
-    for (int counter = 1;; ++counter) {
+    constexpr int kMostInOneSecond = 1000;
+    for (int counter = 1; counter <= kMostInOneSecond; ++counter) {
         const fs::path path = folder / FileName(stamp, kind, counter);
         if (!fs::exists(path, ec) && !ec) {
             return ReplaceFile(path.string(), block.data(), block.size());
@@ -100,6 +101,7 @@ bool ConfigHistory::keep(const ConfigBlock& block, HistoryKind kind, std::time_t
             return false;
         }
     }
+    return false;
 }
 
 std::vector<HistoryEntry> ConfigHistory::list() const {
