@@ -3,6 +3,7 @@
 
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_serial.h"
+#include "fakes/temp_dir.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -30,6 +31,7 @@ struct MapWindow {
         item->treeWidget()->setCurrentItem(item);
     }
 
+    TempDir folder{TempDir::Use::WorkingFolder}; // for the history of the read
     FakeSerial::Shared serial;
     CommDevice port{std::make_unique<FakeSerial>(serial)};
     GfgPars pars;

@@ -116,6 +116,8 @@ class ConfigWindowTest : public ::testing::Test {
     }
     void pressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
 
+    // The history of every read goes to the working folder.
+    TempDir folder{TempDir::Use::WorkingFolder};
     FakeSerial::Shared serial;
     std::unique_ptr<CommDevice> port;
     GfgPars pars;
@@ -347,7 +349,6 @@ TEST_F(ConfigWindowTest, UncommittedEditIsNotWritten) {
 // The tuner's edits through the window: a range picked with Shift and the arrows, the Edit
 // menu, the keys the cell editor would otherwise keep, the tint, the map view and the caption.
 TEST_F(ConfigWindowTest, RangeEditsUndoKeysTintAndMapViewFollow) {
-    TempDir folder(TempDir::Use::WorkingFolder); // the history goes beside the program
     readBlock(NumberedBlock());
     EXPECT_EQ(form->windowTitle(), "Config");
     clickNode(NodeOf("gsense_2d", kMode2));
@@ -411,7 +412,6 @@ TEST_F(ConfigWindowTest, FilterKeepsMatchesWithTheirParentsAndTheSelection) {
 }
 
 TEST_F(ConfigWindowTest, HistoryListsTransfersAndRestoresOneAsAnUndoStep) {
-    TempDir folder(TempDir::Use::WorkingFolder);
     readBlock(NumberedBlock());
     auto changed = NumberedBlock();
     changed[0] = 1;
