@@ -283,6 +283,13 @@ void StringGrid::mouseMoveEvent(QMouseEvent* event) {
         viewport()->setCursor(borderAt(pos) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
     }
     if (event->buttons() != Qt::NoButton) {
+        // The editor the press opened would stop a drag from selecting a range.
+        QLineEdit* edit = editor();
+        if (edit && selectionMode() == QAbstractItemView::ContiguousSelection &&
+            event->buttons().testFlag(Qt::LeftButton) && indexAt(pos) != currentIndex()) {
+            emit commitData(edit);
+            QTableWidget::closeEditor(edit, QAbstractItemDelegate::NoHint);
+        }
         QTableWidget::mouseMoveEvent(event);
     }
 }
@@ -310,6 +317,12 @@ void StringGrid::mousePressEvent(QMouseEvent* event) {
         setFocus(Qt::MouseFocusReason);
         event->accept();
         return;
+    }
+    // A press inside the old range starts a new one; the view would keep the old range
+    // for a click that edits a selected cell.
+    if (selectionMode() == QAbstractItemView::ContiguousSelection &&
+        !event->modifiers().testFlag(Qt::ShiftModifier)) {
+        clearSelection();
     }
     ++userInput_;
     QTableWidget::mousePressEvent(event);

@@ -62,10 +62,21 @@ class ConfigWindow:
         time.sleep(0.3)
 
     def click_cell(self, col, row):
-        x = self.x + GRID_LEFT + col * GRID_COL + GRID_COL // 2
-        y = self.client_y + GRID_TOP + row * GRID_ROW + GRID_ROW // 2
+        x, y = self.cell_point(col, row)
         self.s.xdotool("mousemove", str(x), str(y))
         self.s.xdotool("click", "1")
+        time.sleep(0.3)
+
+    def cell_point(self, col, row):
+        return (self.x + GRID_LEFT + col * GRID_COL + GRID_COL // 2,
+                self.client_y + GRID_TOP + row * GRID_ROW + GRID_ROW // 2)
+
+    def drag_cells(self, start, end):
+        """Selects from cell `start` to cell `end` (col, row) with the mouse."""
+        x, y = self.cell_point(*start)
+        self.s.xdotool("mousemove", str(x), str(y), "mousedown", "1")
+        x, y = self.cell_point(*end)
+        self.s.xdotool("mousemove", str(x), str(y), "sleep", "0.2", "mouseup", "1")
         time.sleep(0.3)
 
     def edit_cell(self, col, row, text):

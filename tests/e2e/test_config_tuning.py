@@ -1,6 +1,6 @@
 """A tuner's edit of a map: Read Device from the simulator, select Mode1's
 gsense_2d values with Shift and the arrows, Edit > Interpolate, undo and redo with
-the keys, Write Device. The block on the wire is the read block with the map
+the keys, copy a range dragged with the mouse, Write Device. The block on the wire is the read block with the map
 interpolated from its corners, and Tools > History... lists the read and the write."""
 
 import math
@@ -58,6 +58,13 @@ def main(keep_dir):
         time.sleep(0.3)
         s.keys("ctrl+y")
         time.sleep(0.3)
+        # A range picked with the mouse, copied as the grid shows it.
+        cfg.drag_cells((2, 2), (4, 3))
+        s.keys("ctrl+c")
+        time.sleep(0.3)
+        rows = [line.split("\t") for line in s.clipboard().splitlines()]
+        shown = [[str(expected[MAP + r * 6 + c]) for c in range(3)] for r in range(2)]
+        check(rows == shown, f"copied {rows}, the grid shows {shown}")
         cfg.menu(WRITE_DEVICE)
         time.sleep(0.5)
         s.close_window(cfg.wid)
