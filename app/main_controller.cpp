@@ -4,17 +4,19 @@
 #include "app/globals.h"
 #include "link/device_commands.h"
 #include "link/port_selection.h"
-#include "monitor/live_params.h"
 
 #include <iostream>
 
 MainController::MainController(Globals& globals, Dialogs& dialogs, MainView& view,
                                LibraryLoader& loader)
-    : g_(globals), dialogs_(dialogs), view_(view), dataLog_(g_.log, g_.dino),
-      poll_(g_.port, g_.log, dataLog_, view_), firmware_{g_.port,  g_.image, g_.firmware, g_.log,
-                                                         dialogs_, loader,   std::cout},
+    : g_(globals), dialogs_(dialogs), view_(view), grid_(view_), dataLog_(g_.log, g_.dino),
+      poll_(g_.port, g_.log, view_), firmware_{g_.port,  g_.image, g_.firmware, g_.log,
+                                               dialogs_, loader,   std::cout},
       // The hand-over closes the port as a click of CloseDevice would.
-      countdown_([this] { Button2Click(); }, [this] { UpdateCountdownReachedOne(firmware_); }) {}
+      countdown_([this] { Button2Click(); }, [this] { UpdateCountdownReachedOne(firmware_); }) {
+    poll_.addListener(grid_);
+    poll_.addListener(dataLog_);
+}
 
 void MainController::FormCreate() {
     g_.log.attach(&view_.messageList());
@@ -30,27 +32,10 @@ void MainController::FormCreate() {
         ports.push_back("COM" + std::to_string(n));
     }
     view_.setPortList(ports, kFirstPortShown);
-    fillGrid();
-}
-
-void MainController::fillGrid() {
-    for (int r = 1; r <= 24; ++r) {
-        view_.setGridCell(0, r, std::to_string(r));
-    }
-    for (size_t i = 0; i < kWordParCount; ++i) {
-        view_.setGridCell(kWordValueColumn - 1, int(i) + 1, kWordPars[i].name);
-    }
-    for (size_t j = 0; j < kByteParCount; ++j) {
-        view_.setGridCell(kByteValueColumn - 1, int(j) + 1, kBytePars[j].name);
-    }
-    const char* header[] = {"Par_num", "Name", "Value", "Name", "Value"};
-    for (int c = 0; c < 5; ++c) {
-        view_.setGridCell(c, 0, header[c]);
-    }
+    grid_.fillHeaders();
 }
 
 void MainController::FormDestroy() {
-    poll_.setFrameListener(nullptr);
     if (g_.port.isOpen()) {
         g_.port.close();
     }
@@ -87,7 +72,7 @@ void MainController::Button9Click() {
 }
 
 void MainController::Button4Click() {
-    view_.setLogCaption(dataLog_.Button4Click(poll_.runFlag()));
+    view_.setLogCaption(DataLog::CaptionFor(dataLog_.ToggleDataLog(poll_.runFlag())));
 }
 
 void MainController::Button7Click() {

@@ -6,6 +6,7 @@
 #include "firmware/update_countdown.h"
 #include "firmware/update_workflow.h"
 #include "monitor/data_log.h"
+#include "monitor/live_grid.h"
 #include "monitor/poll_cycle.h"
 
 #include <string>
@@ -14,7 +15,7 @@
 struct Globals;
 
 // The main window "Logger" as its controller sees it.
-class MainView : public PollView {
+class MainView : public PollView, public LiveGridView {
   public:
     enum class Window { Config, Dino, DeviceType };
 
@@ -43,7 +44,7 @@ class MainController {
     void Button2Click();
     void Button3Click();
     void Button4Click();
-    void Button5Click() { poll_.Button5Click(); }
+    void Button5Click() { poll_.toggleRun(); }
     void Button6Click();
     void Button7Click();
     void Button8Click();
@@ -57,6 +58,7 @@ class MainController {
     void About1Click();
 
     PollCycle& pollCycle() { return poll_; }
+    const LiveGrid& liveGrid() const { return grid_; }
     DataLog& dataLog() { return dataLog_; }
     UpdateCountdown& updateCountdown() { return countdown_; }
     bool autoFlag() const { return autoFlag_; }
@@ -65,11 +67,10 @@ class MainController {
     static constexpr int kFirstPortShown = 6; // COM7
 
   private:
-    void fillGrid();
-
     Globals& g_;
     Dialogs& dialogs_;
     MainView& view_;
+    LiveGrid grid_;
     DataLog dataLog_;
     PollCycle poll_;
     FirmwareContext firmware_;

@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "monitor/live_plot_window.h"
 #include "monitor/log_plot_window.h"
+#include "monitor/tick.h"
 #include "ui/qt_text.h"
 
 #include "ui_tform1.h"
@@ -31,7 +32,7 @@ TForm1::TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent)
     connectHandlers();
     controller_.FormCreate();
     timer1_.setTimerType(Qt::PreciseTimer);
-    timer1_.setInterval(25);
+    timer1_.setInterval(int(kTickMilliseconds));
     connect(&timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
     timer1_.start();
 }
@@ -49,12 +50,11 @@ void TForm1::setWindows(QDialog* config, QDialog* dino, QDialog* deviceType) {
 
 void TForm1::setUpGrid() {
     StringGrid& grid = *ui_->StringGrid1;
-    grid.setGridSize(5, 25);
+    grid.setGridSize(LiveGrid::kColumnCount, LiveGrid::kRowCount);
     grid.setFixed(1, 1);
-    grid.setDefaultRowHeight(16);
-    const int widths[] = {64, 61, 64, 64, 64};
-    for (int c = 0; c < 5; ++c) {
-        grid.setColWidth(c, widths[c]);
+    grid.setDefaultRowHeight(LiveGrid::kRowHeight);
+    for (int c = 0; c < LiveGrid::kColumnCount; ++c) {
+        grid.setColWidth(c, LiveGrid::kColumnWidths[size_t(c)]);
     }
     grid.setRowSelect(true);
     grid.setEditable(false);
@@ -114,7 +114,7 @@ void TForm1::PlotLogClick() {
 void TForm1::LivePlotClick() {
     if (livePlot_ == nullptr) {
         livePlot_ = new LivePlotWindow(dialogs_, this);
-        controller_.pollCycle().setFrameListener(livePlot_);
+        controller_.pollCycle().addListener(*livePlot_);
     }
     livePlot_->show();
     livePlot_->raise();

@@ -7,6 +7,7 @@
 #include "fakes/fake_serial.h"
 #include "link/device_commands.h"
 #include "monitor/live_params.h"
+#include "monitor/live_plot_window.h"
 #include "ui/korvex_application.h"
 
 #include <benchmark/benchmark.h>
@@ -88,7 +89,7 @@ void BM_FrameReadTickWithRepaint(benchmark::State& state) {
     serial.responder = MovingAnswer;
     w.g.port.open(7);
     PollCycle& cycle = w.form.controller().pollCycle();
-    cycle.Button5Click();
+    cycle.toggleRun();
     w.form.Timer1Timer();
     w.form.Timer1Timer();
     // Posted events only: the window's own timer must not tick in between.
@@ -118,6 +119,40 @@ BENCHMARK(BM_FrameReadTickWithRepaint)
     ->Arg(1)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5);
+
+// The same read tick with every consumer of live values at work: the grid repainted,
+// the data log writing (into the working folder) and the live plot shown and redrawn.
+void BM_FrameReadTickEveryListener(benchmark::State& state) {
+    ShownMainWindow w;
+    FakeSerial::Shared& serial = w.serial;
+    serial.autoAnswer = true;
+    serial.responder = MovingAnswer;
+    w.g.port.open(7);
+    PollCycle& cycle = w.form.controller().pollCycle();
+    w.form.Button5Click();
+    w.form.Timer1Timer();
+    w.form.Timer1Timer();
+    w.form.Button4Click();
+    w.form.LivePlotClick();
+    const bool plotShown = QTest::qWaitForWindowExposed(w.form.livePlot());
+    QCoreApplication::sendPostedEvents();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.form.Timer1Timer(); // send
+        QCoreApplication::sendPostedEvents();
+        serial.calls.clear();
+        serial.written.clear();
+        state.ResumeTiming();
+        w.form.Timer1Timer(); // read, decode, hand over
+        QCoreApplication::sendPostedEvents();
+    }
+    if (!w.shown || !plotShown || cycle.state() != PollCycle::State::Polling ||
+        !w.form.controller().dataLog().logging()) {
+        state.SkipWithError("the cycle did not poll into the log and a shown plot");
+    }
+    w.form.livePlot()->close();
+}
+BENCHMARK(BM_FrameReadTickEveryListener)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 } // namespace
 
