@@ -13,12 +13,12 @@ MainController::MainController(Globals& globals, Dialogs& dialogs, MainView& vie
       poll_(g_.port, g_.log, view_), firmware_{g_.port,  g_.image, g_.firmware, g_.log,
                                                dialogs_, loader,   std::cout},
       // The hand-over closes the port as a click of CloseDevice would.
-      countdown_([this] { Button2Click(); }, [this] { UpdateCountdownReachedOne(firmware_); }) {
+      countdown_([this] { closePort(); }, [this] { UpdateCountdownReachedOne(firmware_); }) {
     poll_.addListener(grid_);
     poll_.addListener(dataLog_);
 }
 
-void MainController::FormCreate() {
+void MainController::setUpWindow() {
     g_.log.attach(&view_.messageList());
     g_.log.appendLine(g_.dino.ReadFile("dino.cfg") > 0 ? "dino.cfg read OK" : "dino.cfg read ERR");
     view_.hideControl("ListBox2");
@@ -35,68 +35,68 @@ void MainController::FormCreate() {
     grid_.fillHeaders();
 }
 
-void MainController::FormDestroy() {
+void MainController::shutDown() {
     if (g_.port.isOpen()) {
         g_.port.close();
     }
 }
 
-void MainController::Button1Click() {
+void MainController::openPort() {
     OpenDevice(g_.port, g_.log, view_.candidateList(), view_.portText(), autoFlag_);
 }
 
-void MainController::Button10Click() {
+void MainController::openPortShort() {
     OpenDeviceShort(g_.port, g_.log, view_.portText(), autoFlag_);
 }
 
-void MainController::Button2Click() {
+void MainController::closePort() {
     CloseDevice(g_.port, g_.log);
 }
 
-void MainController::Button3Click() {
+void MainController::sendBoardInfoRequest() {
     std::string text;
     uint8_t answer[kBoardInfoSize];
     requestBoardInfo(g_.port, text, answer);
 }
 
-void MainController::Button6Click() {
+void MainController::startBootloader() {
     std::string text;
     sendCommand(g_.port, Cmd::StartBootloader, text);
     g_.log.appendLine(text);
 }
 
-void MainController::Button9Click() {
+void MainController::resetDevice() {
     std::string text;
     sendCommand(g_.port, Cmd::Reset, text);
     g_.log.appendLine(text);
 }
 
-void MainController::Button4Click() {
+void MainController::toggleDataLog() {
     view_.setLogCaption(DataLog::CaptionFor(dataLog_.ToggleDataLog(poll_.runFlag())));
 }
 
-void MainController::Button7Click() {
-    ::Button7Click(firmware_);
+void MainController::loadBoardTwoImage() {
+    LoadBoardTwoImage(firmware_);
 }
 
-void MainController::Button8Click() {
-    ::Button8Click(firmware_);
+void MainController::programImageBuffer() {
+    ProgramImageBuffer(firmware_);
 }
 
 // The countdown runs between counting the tick and showing the time; its ISP sequence
 // may show boxes during which the window calls this again.
-void MainController::Timer1Timer() {
+void MainController::tick() {
     if (poll_.startTick()) {
         countdown_.secondElapsed();
     }
     poll_.finishTick();
 }
 
-void MainController::UpdateDeviceClick() {
-    ::UpdateDeviceClick(firmware_, countdown_,
-                        [this] { view_.showModal(MainView::Window::DeviceType); });
+void MainController::updateDevice() {
+    StartDeviceUpdate(firmware_, countdown_,
+                      [this] { view_.showModal(MainView::Window::DeviceType); });
 }
 
-void MainController::About1Click() {
+void MainController::showAbout() {
     dialogs_.showMessage(AboutText(g_.port, g_.image, g_.firmware, BuildVersion()));
 }

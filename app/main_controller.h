@@ -37,25 +37,25 @@ class MainController {
     MainController(const MainController&) = delete;
     MainController& operator=(const MainController&) = delete;
 
-    void FormCreate();
-    void FormDestroy();
+    void setUpWindow();
+    void shutDown();
 
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
-    void Button5Click() { poll_.toggleRun(); }
-    void Button6Click();
-    void Button7Click();
-    void Button8Click();
-    void Button9Click();
-    void Button10Click();
-    void CheckBox2Click(bool checked) { autoFlag_ = checked; }
-    void Timer1Timer();
-    void cfg1click() { view_.showModal(MainView::Window::Config); }
-    void UpdateDeviceClick();
-    void Dino1Click() { view_.showModal(MainView::Window::Dino); }
-    void About1Click();
+    void openPort();
+    void closePort();
+    void sendBoardInfoRequest();
+    void toggleDataLog();
+    void toggleRun() { poll_.toggleRun(); }
+    void startBootloader();
+    void loadBoardTwoImage();
+    void programImageBuffer();
+    void resetDevice();
+    void openPortShort();
+    void setAutoSearch(bool checked) { autoFlag_ = checked; }
+    void tick();
+    void showConfig() { view_.showModal(MainView::Window::Config); }
+    void updateDevice();
+    void showDino() { view_.showModal(MainView::Window::Dino); }
+    void showAbout();
 
     PollCycle& pollCycle() { return poll_; }
     const LiveGrid& liveGrid() const { return grid_; }

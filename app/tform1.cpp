@@ -30,7 +30,7 @@ TForm1::TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent)
     move(0, 0);
     setUpGrid();
     connectHandlers();
-    controller_.FormCreate();
+    controller_.setUpWindow();
     timer1_.setTimerType(Qt::PreciseTimer);
     timer1_.setInterval(int(kTickMilliseconds));
     connect(&timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
@@ -39,7 +39,7 @@ TForm1::TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent)
 
 TForm1::~TForm1() {
     timer1_.stop();
-    controller_.FormDestroy();
+    controller_.shutDown();
 }
 
 void TForm1::setWindows(QDialog* config, QDialog* dino, QDialog* deviceType) {
@@ -96,7 +96,7 @@ void TForm1::Action2Execute() {
 }
 
 void TForm1::CheckBox2Click() {
-    controller_.CheckBox2Click(ui_->CheckBox2->isChecked());
+    controller_.setAutoSearch(ui_->CheckBox2->isChecked());
 }
 
 // The plot windows are not modal: the poll cycle goes on while they are open.

@@ -115,13 +115,13 @@ void DataLog::frameArrived(const DecodedFrame& frame) {
         return;
     }
     if (frame.kind == FrameKind::Word) {
-        logWordFrame(frame);
+        LogWordFrame(frame);
     } else {
-        logByteFrame(frame);
+        LogByteFrame(frame);
     }
 }
 
-void DataLog::logWordFrame(const DecodedFrame& frame) {
+void DataLog::LogWordFrame(const DecodedFrame& frame) {
     RecordText record;
     record.add(kLogLineStart);
     record.field(frame.tick / kTicksPerLogTime);
@@ -137,7 +137,7 @@ void DataLog::logWordFrame(const DecodedFrame& frame) {
 }
 
 // The raw bytes, then the two switches.
-void DataLog::logByteFrame(const DecodedFrame& frame) {
+void DataLog::LogByteFrame(const DecodedFrame& frame) {
     RecordText record;
     for (size_t j = 0; j < frame.count; ++j) {
         record.field(frame.values[j]);

@@ -46,8 +46,8 @@ class DataLog : public FrameListener {
     bool open();
     void close();
     void write(const char* text, size_t size);
-    void logWordFrame(const DecodedFrame& frame);
-    void logByteFrame(const DecodedFrame& frame);
+    void LogWordFrame(const DecodedFrame& frame);
+    void LogByteFrame(const DecodedFrame& frame);
 
     MyErrLog& log_;
     Dino& dino_;
