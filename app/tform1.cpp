@@ -42,12 +42,6 @@ TForm1::~TForm1() {
     controller_.shutDown();
 }
 
-void TForm1::setWindows(QDialog* config, QDialog* dino, QDialog* deviceType) {
-    config_ = config;
-    dino_ = dino;
-    deviceType_ = deviceType;
-}
-
 void TForm1::setUpGrid() {
     StringGrid& grid = *ui_->StringGrid1;
     grid.setGridSize(LiveGrid::kColumnCount, LiveGrid::kRowCount);
@@ -168,9 +162,10 @@ void TForm1::setLogCaption(const std::string& caption) {
 }
 
 void TForm1::showModal(Window window) {
-    QDialog* shown = window == Window::Config ? config_
-                     : window == Window::Dino ? dino_
-                                              : deviceType_;
+    QDialog*& shown = made_[static_cast<size_t>(window)];
+    if (shown == nullptr && makeWindow_) {
+        shown = makeWindow_(window);
+    }
     if (shown != nullptr) {
         shown->exec();
     }

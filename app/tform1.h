@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -27,8 +28,9 @@ class TForm1 : public QMainWindow, private MainView {
     TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The windows created after this one, shown modally from the menu.
-    void setWindows(QDialog* config, QDialog* dino, QDialog* deviceType);
+    // Makes the window shown modally from the menu, once, the first time it is asked for.
+    using WindowMaker = std::function<QDialog*(MainView::Window)>;
+    void setWindowMaker(WindowMaker maker) { makeWindow_ = std::move(maker); }
 
     Ui::TForm1& ui() { return *ui_; }
     MainController& controller() { return controller_; }
@@ -87,9 +89,8 @@ class TForm1 : public QMainWindow, private MainView {
     SystemLibraryLoader loader_;
     MainController controller_;
     QTimer timer1_;
-    QDialog* config_ = nullptr;
-    QDialog* dino_ = nullptr;
-    QDialog* deviceType_ = nullptr;
+    WindowMaker makeWindow_;
+    QDialog* made_[3] = {}; // by MainView::Window
     LogPlotWindow* logPlot_ = nullptr;
     LivePlotWindow* livePlot_ = nullptr;
 };
