@@ -38,14 +38,15 @@ class PollCycle {
     bool startTick();
     // Shows the elapsed time and advances the state machine by one half-step.
     void finishTick();
-    // Start/Stop: asks the controller for frames from the next tick on, or stops asking.
+    // Start/Stop: polls from the next tick on, or stops; with the port closed it only
+    // asks for the port to be opened.
     void toggleRun();
 
     uint32_t tickCount() const { return tickCount_; }
     bool runFlag() const { return runFlag_; }
 
-    // The listener is handed every frame from now on, after those added before it; it
-    // must outlive the cycle or be added to none.
+    // The listener is handed every frame from now on, after those added before it.
+    // Listeners are never removed, so one must live as long as the cycle ticks.
     void addListener(FrameListener& listener) { listeners_.push_back(&listener); }
 
     State state() const { return state_; }
