@@ -11,18 +11,23 @@
 #include <memory>
 
 namespace {
-// The windows, created once each in this order and kept for the whole run.
+// The main window, and the three it shows modally. Those are made when first opened,
+// so the main window appears without waiting for them; the main window owns them.
 struct Windows {
-    Windows(Globals& g, Dialogs& dialogs)
-        : form1(g, dialogs), form2(g.port, g.cfg, dialogs, &form1),
-          form3(g.dino, dialogs, SystemDecimalSeparator(), &form1),
-          form4(g.firmware, dialogs, &form1) {
-        form1.setWindows(&form2, &form3, &form4);
+    Windows(Globals& g, Dialogs& dialogs) : form1(g, dialogs) {
+        form1.setWindowMaker([&g, &dialogs, this](MainView::Window window) -> QDialog* {
+            switch (window) {
+            case MainView::Window::Config:
+                return new TForm2(g.port, g.cfg, dialogs, &form1);
+            case MainView::Window::Dino:
+                return new TForm3(g.dino, dialogs, SystemDecimalSeparator(), &form1);
+            case MainView::Window::DeviceType:
+                return new TForm4(g.firmware, dialogs, &form1);
+            }
+            return nullptr;
+        });
     }
     TForm1 form1;
-    TForm2 form2;
-    TForm3 form3;
-    TForm4 form4;
 };
 
 int Run(KorvexApplication& app, Globals& globals) {

@@ -4,19 +4,21 @@
 #include "app/globals.h"
 #include "link/device_commands.h"
 #include "link/port_selection.h"
-#include "monitor/live_params.h"
 
 #include <iostream>
 
 MainController::MainController(Globals& globals, Dialogs& dialogs, MainView& view,
                                LibraryLoader& loader)
-    : g_(globals), dialogs_(dialogs), view_(view), dataLog_(g_.log, g_.dino),
-      poll_(g_.port, g_.log, dataLog_, view_), firmware_{g_.port,  g_.image, g_.firmware, g_.log,
-                                                         dialogs_, loader,   std::cout},
+    : g_(globals), dialogs_(dialogs), view_(view), grid_(view_), dataLog_(g_.log, g_.dino),
+      poll_(g_.port, g_.log, view_), firmware_{g_.port,  g_.image, g_.firmware, g_.log,
+                                               dialogs_, loader,   std::cout},
       // The hand-over closes the port as a click of CloseDevice would.
-      countdown_([this] { Button2Click(); }, [this] { UpdateCountdownReachedOne(firmware_); }) {}
+      countdown_([this] { closePort(); }, [this] { UpdateCountdownReachedOne(firmware_); }) {
+    poll_.addListener(grid_);
+    poll_.addListener(dataLog_);
+}
 
-void MainController::FormCreate() {
+void MainController::setUpWindow() {
     g_.log.attach(&view_.messageList());
     g_.log.appendLine(g_.dino.ReadFile("dino.cfg") > 0 ? "dino.cfg read OK" : "dino.cfg read ERR");
     view_.hideControl("ListBox2");
@@ -30,88 +32,71 @@ void MainController::FormCreate() {
         ports.push_back("COM" + std::to_string(n));
     }
     view_.setPortList(ports, kFirstPortShown);
-    fillGrid();
+    grid_.fillHeaders();
 }
 
-void MainController::fillGrid() {
-    for (int r = 1; r <= 24; ++r) {
-        view_.setGridCell(0, r, std::to_string(r));
-    }
-    for (size_t i = 0; i < kWordParCount; ++i) {
-        view_.setGridCell(kWordValueColumn - 1, int(i) + 1, kWordPars[i].name);
-    }
-    for (size_t j = 0; j < kByteParCount; ++j) {
-        view_.setGridCell(kByteValueColumn - 1, int(j) + 1, kBytePars[j].name);
-    }
-    const char* header[] = {"Par_num", "Name", "Value", "Name", "Value"};
-    for (int c = 0; c < 5; ++c) {
-        view_.setGridCell(c, 0, header[c]);
-    }
-}
-
-void MainController::FormDestroy() {
-    poll_.setFrameListener(nullptr);
+void MainController::shutDown() {
     if (g_.port.isOpen()) {
         g_.port.close();
     }
 }
 
-void MainController::Button1Click() {
+void MainController::openPort() {
     OpenDevice(g_.port, g_.log, view_.candidateList(), view_.portText(), autoFlag_);
 }
 
-void MainController::Button10Click() {
+void MainController::openPortShort() {
     OpenDeviceShort(g_.port, g_.log, view_.portText(), autoFlag_);
 }
 
-void MainController::Button2Click() {
+void MainController::closePort() {
     CloseDevice(g_.port, g_.log);
 }
 
-void MainController::Button3Click() {
+void MainController::sendBoardInfoRequest() {
     std::string text;
     uint8_t answer[kBoardInfoSize];
     requestBoardInfo(g_.port, text, answer);
 }
 
-void MainController::Button6Click() {
+void MainController::startBootloader() {
     std::string text;
     sendCommand(g_.port, Cmd::StartBootloader, text);
     g_.log.appendLine(text);
 }
 
-void MainController::Button9Click() {
+void MainController::resetDevice() {
     std::string text;
     sendCommand(g_.port, Cmd::Reset, text);
     g_.log.appendLine(text);
 }
 
-void MainController::Button4Click() {
-    view_.setLogCaption(dataLog_.Button4Click(poll_.runFlag()));
+void MainController::toggleDataLog() {
+    view_.setLogCaption(DataLog::CaptionFor(dataLog_.ToggleDataLog(poll_.runFlag())));
 }
 
-void MainController::Button7Click() {
-    ::Button7Click(firmware_);
+void MainController::loadBoardTwoImage() {
+    LoadBoardTwoImage(firmware_);
 }
 
-void MainController::Button8Click() {
-    ::Button8Click(firmware_);
+void MainController::programImageBuffer() {
+    ProgramImageBuffer(firmware_);
 }
 
 // The countdown runs between counting the tick and showing the time; its ISP sequence
 // may show boxes during which the window calls this again.
-void MainController::Timer1Timer() {
+void MainController::tick() {
     if (poll_.startTick()) {
         countdown_.secondElapsed();
     }
     poll_.finishTick();
 }
 
-void MainController::UpdateDeviceClick() {
-    ::UpdateDeviceClick(firmware_, countdown_,
-                        [this] { view_.showModal(MainView::Window::DeviceType); });
+void MainController::updateDevice() {
+    StartDeviceUpdate(firmware_, countdown_,
+                      [this] { view_.showModal(MainView::Window::DeviceType); });
 }
 
-void MainController::About1Click() {
+void MainController::showAbout() {
     dialogs_.showMessage(AboutText(g_.port, g_.image, g_.firmware, BuildVersion()));
 }

@@ -6,6 +6,7 @@
 #include "firmware/update_countdown.h"
 #include "firmware/update_workflow.h"
 #include "monitor/data_log.h"
+#include "monitor/live_grid.h"
 #include "monitor/poll_cycle.h"
 
 #include <string>
@@ -14,7 +15,7 @@
 struct Globals;
 
 // The main window "Logger" as its controller sees it.
-class MainView : public PollView {
+class MainView : public PollView, public LiveGridView {
   public:
     enum class Window { Config, Dino, DeviceType };
 
@@ -36,27 +37,28 @@ class MainController {
     MainController(const MainController&) = delete;
     MainController& operator=(const MainController&) = delete;
 
-    void FormCreate();
-    void FormDestroy();
+    void setUpWindow();
+    void shutDown();
 
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
-    void Button5Click() { poll_.Button5Click(); }
-    void Button6Click();
-    void Button7Click();
-    void Button8Click();
-    void Button9Click();
-    void Button10Click();
-    void CheckBox2Click(bool checked) { autoFlag_ = checked; }
-    void Timer1Timer();
-    void cfg1click() { view_.showModal(MainView::Window::Config); }
-    void UpdateDeviceClick();
-    void Dino1Click() { view_.showModal(MainView::Window::Dino); }
-    void About1Click();
+    void openPort();
+    void closePort();
+    void sendBoardInfoRequest();
+    void toggleDataLog();
+    void toggleRun() { poll_.toggleRun(); }
+    void startBootloader();
+    void loadBoardTwoImage();
+    void programImageBuffer();
+    void resetDevice();
+    void openPortShort();
+    void setAutoSearch(bool checked) { autoFlag_ = checked; }
+    void tick();
+    void showConfig() { view_.showModal(MainView::Window::Config); }
+    void updateDevice();
+    void showDino() { view_.showModal(MainView::Window::Dino); }
+    void showAbout();
 
     PollCycle& pollCycle() { return poll_; }
+    const LiveGrid& liveGrid() const { return grid_; }
     DataLog& dataLog() { return dataLog_; }
     UpdateCountdown& updateCountdown() { return countdown_; }
     bool autoFlag() const { return autoFlag_; }
@@ -65,11 +67,10 @@ class MainController {
     static constexpr int kFirstPortShown = 6; // COM7
 
   private:
-    void fillGrid();
-
     Globals& g_;
     Dialogs& dialogs_;
     MainView& view_;
+    LiveGrid grid_;
     DataLog dataLog_;
     PollCycle poll_;
     FirmwareContext firmware_;

@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "monitor/live_plot_window.h"
 #include "monitor/log_plot_window.h"
+#include "monitor/tick.h"
 #include "ui/qt_text.h"
 
 #include "ui_tform1.h"
@@ -29,32 +30,25 @@ TForm1::TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent)
     move(0, 0);
     setUpGrid();
     connectHandlers();
-    controller_.FormCreate();
+    controller_.setUpWindow();
     timer1_.setTimerType(Qt::PreciseTimer);
-    timer1_.setInterval(25);
+    timer1_.setInterval(int(kTickMilliseconds));
     connect(&timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
     timer1_.start();
 }
 
 TForm1::~TForm1() {
     timer1_.stop();
-    controller_.FormDestroy();
-}
-
-void TForm1::setWindows(QDialog* config, QDialog* dino, QDialog* deviceType) {
-    config_ = config;
-    dino_ = dino;
-    deviceType_ = deviceType;
+    controller_.shutDown();
 }
 
 void TForm1::setUpGrid() {
     StringGrid& grid = *ui_->StringGrid1;
-    grid.setGridSize(5, 25);
+    grid.setGridSize(LiveGrid::kColumnCount, LiveGrid::kRowCount);
     grid.setFixed(1, 1);
-    grid.setDefaultRowHeight(16);
-    const int widths[] = {64, 61, 64, 64, 64};
-    for (int c = 0; c < 5; ++c) {
-        grid.setColWidth(c, widths[c]);
+    grid.setDefaultRowHeight(LiveGrid::kRowHeight);
+    for (int c = 0; c < LiveGrid::kColumnCount; ++c) {
+        grid.setColWidth(c, LiveGrid::kColumnWidths[size_t(c)]);
     }
     grid.setRowSelect(true);
     grid.setEditable(false);
@@ -96,7 +90,7 @@ void TForm1::Action2Execute() {
 }
 
 void TForm1::CheckBox2Click() {
-    controller_.CheckBox2Click(ui_->CheckBox2->isChecked());
+    controller_.setAutoSearch(ui_->CheckBox2->isChecked());
 }
 
 // The plot windows are not modal: the poll cycle goes on while they are open.
@@ -114,7 +108,7 @@ void TForm1::PlotLogClick() {
 void TForm1::LivePlotClick() {
     if (livePlot_ == nullptr) {
         livePlot_ = new LivePlotWindow(dialogs_, this);
-        controller_.pollCycle().setFrameListener(livePlot_);
+        controller_.pollCycle().addListener(*livePlot_);
     }
     livePlot_->show();
     livePlot_->raise();
@@ -168,9 +162,10 @@ void TForm1::setLogCaption(const std::string& caption) {
 }
 
 void TForm1::showModal(Window window) {
-    QDialog* shown = window == Window::Config ? config_
-                     : window == Window::Dino ? dino_
-                                              : deviceType_;
+    QDialog*& shown = made_[static_cast<size_t>(window)];
+    if (shown == nullptr && makeWindow_) {
+        shown = makeWindow_(window);
+    }
     if (shown != nullptr) {
         shown->exec();
     }

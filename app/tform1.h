@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -27,8 +28,9 @@ class TForm1 : public QMainWindow, private MainView {
     TForm1(Globals& globals, Dialogs& dialogs, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The windows created after this one, shown modally from the menu.
-    void setWindows(QDialog* config, QDialog* dino, QDialog* deviceType);
+    // Makes the window shown modally from the menu, once, the first time it is asked for.
+    using WindowMaker = std::function<QDialog*(MainView::Window)>;
+    void setWindowMaker(WindowMaker maker) { makeWindow_ = std::move(maker); }
 
     Ui::TForm1& ui() { return *ui_; }
     MainController& controller() { return controller_; }
@@ -41,26 +43,26 @@ class TForm1 : public QMainWindow, private MainView {
     static constexpr int kMenuHeight = 20;
 
   public slots:
-    void Button1Click() { controller_.Button1Click(); }
-    void Button2Click() { controller_.Button2Click(); }
-    void Button3Click() { controller_.Button3Click(); }
-    void Button4Click() { controller_.Button4Click(); }
-    void Button5Click() { controller_.Button5Click(); }
-    void Button6Click() { controller_.Button6Click(); }
-    void Button7Click() { controller_.Button7Click(); }
-    void Button8Click() { controller_.Button8Click(); }
-    void Button9Click() { controller_.Button9Click(); }
-    void Button10Click() { controller_.Button10Click(); }
+    void Button1Click() { controller_.openPort(); }
+    void Button2Click() { controller_.closePort(); }
+    void Button3Click() { controller_.sendBoardInfoRequest(); }
+    void Button4Click() { controller_.toggleDataLog(); }
+    void Button5Click() { controller_.toggleRun(); }
+    void Button6Click() { controller_.startBootloader(); }
+    void Button7Click() { controller_.loadBoardTwoImage(); }
+    void Button8Click() { controller_.programImageBuffer(); }
+    void Button9Click() { controller_.resetDevice(); }
+    void Button10Click() { controller_.openPortShort(); }
     void CheckBox2Click();
     void ComboBox1Change() {}
     void BitBtn1Click() {}
     void Action1Execute();
     void Action2Execute();
-    void Timer1Timer() { controller_.Timer1Timer(); }
-    void cfg1click() { controller_.cfg1click(); }
-    void UpdateDeviceClick() { controller_.UpdateDeviceClick(); }
-    void Dino1Click() { controller_.Dino1Click(); }
-    void About1Click() { controller_.About1Click(); }
+    void Timer1Timer() { controller_.tick(); }
+    void cfg1click() { controller_.showConfig(); }
+    void UpdateDeviceClick() { controller_.updateDevice(); }
+    void Dino1Click() { controller_.showDino(); }
+    void About1Click() { controller_.showAbout(); }
     void PlotLogClick();
     void LivePlotClick();
 
@@ -87,9 +89,8 @@ class TForm1 : public QMainWindow, private MainView {
     SystemLibraryLoader loader_;
     MainController controller_;
     QTimer timer1_;
-    QDialog* config_ = nullptr;
-    QDialog* dino_ = nullptr;
-    QDialog* deviceType_ = nullptr;
+    WindowMaker makeWindow_;
+    QDialog* made_[3] = {}; // by MainView::Window
     LogPlotWindow* logPlot_ = nullptr;
     LivePlotWindow* livePlot_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "dyno/dino_editor.h"
 
 #include "core/decimal_text.h"
+#include "core/key_codes.h"
 
 #include <cfloat>
 #include <charconv>
@@ -44,7 +45,7 @@ DinoEditor::DinoEditor(Dino& dino, DinoGridView& grid, ListSink& list, Dialogs& 
                        char decimalSeparator)
     : dino_(dino), grid_(grid), list_(list), dialogs_(dialogs), separator_(decimalSeparator) {}
 
-void DinoEditor::FormCreate() {
+void DinoEditor::fillWindow() {
     grid_.setCell(0, 0, "Name");
     grid_.setCell(kValueCol, 0, "Value");
     ShowValues();
@@ -59,7 +60,7 @@ void DinoEditor::ShowValues() {
     }
 }
 
-void DinoEditor::StringGridOnSetEditText(int col, int row, const std::string& value) {
+void DinoEditor::editTyped(int col, int row, const std::string& value) {
     editCol_ = col;
     editRow_ = row;
     // Only the first characters count; the cell keeps showing all that was typed.
@@ -75,7 +76,7 @@ void DinoEditor::StringGridOnSetEditText(int col, int row, const std::string& va
     list_.addEntry("edit row=" + std::to_string(row));
 }
 
-void DinoEditor::StringGridOnSelectCell(int /*col*/, int row) {
+void DinoEditor::cellSelected(int /*col*/, int row) {
     if (editPending_) {
         list_.addEntry("select row=" + std::to_string(editRow_) +
                        "curren row= =" + std::to_string(row));
@@ -83,15 +84,15 @@ void DinoEditor::StringGridOnSelectCell(int /*col*/, int row) {
     }
 }
 
-void DinoEditor::StringGridOnExit() {
+void DinoEditor::gridLeft() {
     if (editPending_) {
         list_.addEntry("select row=" + std::to_string(editRow_));
         Commit();
     }
 }
 
-void DinoEditor::OnKeyPress(char key) {
-    if (key == 13 && editPending_) {
+void DinoEditor::keyPressed(char key) {
+    if (key == kEnterKey && editPending_) {
         list_.addEntry("select row=" + std::to_string(editRow_));
         Commit();
     }
@@ -114,7 +115,7 @@ void DinoEditor::Commit() {
     grid_.setCell(kValueCol, editRow_, ValueText(coef, separator_));
 }
 
-void DinoEditor::Open1Click() {
+void DinoEditor::openFile() {
     const std::optional<std::string> path = dialogs_.chooseOpenFile();
     if (!path) {
         list_.addEntry("Can not open");
@@ -133,7 +134,7 @@ void DinoEditor::Open1Click() {
 }
 
 // Saves the model as it is: an edit still being typed is not part of it.
-void DinoEditor::Save1Click() {
+void DinoEditor::saveFile() {
     const std::optional<std::string> path = dialogs_.chooseSaveFile(fileName_);
     if (!path) {
         return;

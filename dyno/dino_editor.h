@@ -27,13 +27,13 @@ class DinoEditor {
     DinoEditor(Dino& dino, DinoGridView& grid, ListSink& list, Dialogs& dialogs,
                char decimalSeparator);
 
-    void FormCreate();
-    void StringGridOnSetEditText(int col, int row, const std::string& value);
-    void StringGridOnSelectCell(int col, int row);
-    void StringGridOnExit();
-    void OnKeyPress(char key);
-    void Open1Click();
-    void Save1Click();
+    void fillWindow();
+    void editTyped(int col, int row, const std::string& value);
+    void cellSelected(int col, int row);
+    void gridLeft();
+    void keyPressed(char key);
+    void openFile();
+    void saveFile();
 
     const std::string& fileName() const { return fileName_; }
     const std::string& editText() const { return editText_; }

@@ -38,31 +38,31 @@ TForm3::TForm3(Dino& dino, Dialogs& dialogs, char decimalSeparator, QWidget* par
 TForm3::~TForm3() = default;
 
 void TForm3::FormCreate() {
-    editor_.FormCreate();
+    editor_.fillWindow();
 }
 
 void TForm3::StringGrid1SetEditText(int col, int row, const std::string& text) {
-    editor_.StringGridOnSetEditText(col, row, text);
+    editor_.editTyped(col, row, text);
 }
 
 void TForm3::StringGrid1SelectCell(int col, int row) {
-    editor_.StringGridOnSelectCell(col, row);
+    editor_.cellSelected(col, row);
 }
 
 void TForm3::StringGrid1Exit() {
-    editor_.StringGridOnExit();
+    editor_.gridLeft();
 }
 
 void TForm3::OnKeyPress(char key) {
-    editor_.OnKeyPress(key);
+    editor_.keyPressed(key);
 }
 
 void TForm3::Open1Click() {
-    editor_.Open1Click();
+    editor_.openFile();
 }
 
 void TForm3::Save1Click() {
-    editor_.Save1Click();
+    editor_.saveFile();
 }
 
 void TForm3::setCell(int col, int row, const std::string& text) {

@@ -39,7 +39,7 @@ void UpdateDeviceInBootloader(FirmwareContext& c, const std::function<void()>& c
 }
 } // namespace
 
-void UpdateDeviceClick(FirmwareContext& c, UpdateCountdown& countdown,
+void StartDeviceUpdate(FirmwareContext& c, UpdateCountdown& countdown,
                        const std::function<void()>& chooseDeviceType) {
     if (!c.dialogs.confirmYesNo("Program Device?")) {
         return;
@@ -81,7 +81,7 @@ void UpdateDeviceClick(FirmwareContext& c, UpdateCountdown& countdown,
     c.log.appendLine(message);
 }
 
-void Button7Click(FirmwareContext& c) {
+void LoadBoardTwoImage(FirmwareContext& c) {
     std::string message;
     LoadFirmwareImage(c.imageBuffer, c.state, message, 2);
     c.log.appendLine(message);
@@ -90,7 +90,7 @@ void Button7Click(FirmwareContext& c) {
     c.log.appendLine(marker);
 }
 
-void Button8Click(FirmwareContext& c) {
+void ProgramImageBuffer(FirmwareContext& c) {
     RunIspWithImageBuffer(c);
 }
 

@@ -28,14 +28,14 @@ struct FirmwareContext {
 // the start-bootloader command and, once it went out, start the countdown. With
 // the port closed and a bootloader on USB (a device left there by an earlier
 // update) the type must be chosen and the image is programmed at once.
-void UpdateDeviceClick(FirmwareContext& c, UpdateCountdown& countdown,
+void StartDeviceUpdate(FirmwareContext& c, UpdateCountdown& countdown,
                        const std::function<void()>& chooseDeviceType);
 
 // Hidden developer button: loads the image of board id 2 and logs the loader's message, then "9B".
-void Button7Click(FirmwareContext& c);
+void LoadBoardTwoImage(FirmwareContext& c);
 
 // Hidden developer button: programs the image buffer as it stands.
-void Button8Click(FirmwareContext& c);
+void ProgramImageBuffer(FirmwareContext& c);
 
 // What the update countdown sets off when it reaches 1: program the device with
 // the image buffer and end address. The result is not examined.

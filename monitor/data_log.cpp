@@ -2,8 +2,8 @@
 
 #include "core/file_system.h"
 #include "link/device_commands.h"
-#include "monitor/live_params.h"
 #include "monitor/log_layout.h"
+#include "monitor/tick.h"
 
 #include <cerrno>
 #include <charconv>
@@ -64,10 +64,6 @@ bool DataLog::ToggleDataLog(bool runFlag) {
     return open();
 }
 
-std::string DataLog::Button4Click(bool runFlag) {
-    return CaptionFor(ToggleDataLog(runFlag));
-}
-
 std::string DataLog::MakeLogTimeName() const {
     const std::tm local = clock_();
     // Ample for any year an int holds; strftime never writes past the end.
@@ -114,37 +110,37 @@ void DataLog::write(const char* text, size_t size) {
     std::fwrite(text, 1, size, file_);
 }
 
-void DataLog::LogWordFrame(const uint8_t* frame, uint32_t tickCount) {
+void DataLog::frameArrived(const DecodedFrame& frame) {
     if (!logging()) {
         return;
     }
+    if (frame.kind == FrameKind::Word) {
+        LogWordFrame(frame);
+    } else {
+        LogByteFrame(frame);
+    }
+}
+
+void DataLog::LogWordFrame(const DecodedFrame& frame) {
     RecordText record;
     record.add(kLogLineStart);
-    record.field(tickCount / kTicksPerLogTime);
+    record.field(frame.tick / kTicksPerLogTime);
     for (size_t i = 0; i < kWordParCount; ++i) {
-        const uint16_t word = FrameWord(frame, i);
-        if (kWordPars[i].is_signed) {
-            record.field(static_cast<int16_t>(word));
-        } else {
-            record.field(word);
-        }
+        record.field(frame.values[i]);
     }
-    dino_.Compute(FrameWord(frame, kSpeedWord), FrameWord(frame, kDriveWord));
+    dino_.Compute(static_cast<uint16_t>(frame.values[kSpeedWord]),
+                  static_cast<uint16_t>(frame.values[kDriveWord]));
     // The log keeps the low 16 bits, so 65536 reads 0 and -2 reads 65534.
     record.field(static_cast<uint16_t>(dino_.Total()));
     record.field(static_cast<uint16_t>(dino_.Aero()));
     write(record.data(), record.size());
 }
 
-void DataLog::LogByteFrame(const uint8_t* frame) {
-    if (!logging()) {
-        return;
-    }
+// The raw bytes, then the two switches.
+void DataLog::LogByteFrame(const DecodedFrame& frame) {
     RecordText record;
-    for (size_t j = 0; j < kByteParCount; ++j) {
-        record.field(static_cast<unsigned>(frame[j]));
+    for (size_t j = 0; j < frame.count; ++j) {
+        record.field(frame.values[j]);
     }
-    record.field(FrameSwitch(frame, kBrakeSwitchBit));
-    record.field(FrameSwitch(frame, kHandBrakeSwitchBit));
     write(record.data(), record.size());
 }

@@ -2,6 +2,7 @@
 
 #include "core/my_err_log.h"
 #include "dyno/dino.h"
+#include "monitor/frame_listener.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -11,7 +12,7 @@
 
 // The tab-separated file of live frames and dyno estimates, open from Start to Stop
 // of logging. One line per word frame; the byte frame after it completes the line.
-class DataLog {
+class DataLog : public FrameListener {
   public:
     // The local time used for the file name; injected so tests pick the stamp.
     using Clock = std::function<std::tm()>;
@@ -22,22 +23,20 @@ class DataLog {
     DataLog(const DataLog&) = delete;
     DataLog& operator=(const DataLog&) = delete;
     // The open log is written out and closed at program end.
-    ~DataLog();
+    ~DataLog() override;
 
     // Opens or closes the log; returns the logging flag after the call. Opening needs
     // the poll cycle running (`runFlag`); otherwise "Can't log, Try Start".
     bool ToggleDataLog(bool runFlag);
-    // The whole FileLog button: toggles and returns its new caption.
-    std::string Button4Click(bool runFlag);
+    // The FileLog button's caption for a logging flag.
     static const char* CaptionFor(bool logging) { return logging ? "StopLog" : "StartLog"; }
 
     // "ddmmYYYY_HHMMSS" of the clock's current time.
     std::string MakeLogTimeName() const;
 
-    // One record each; frame is the 24 bytes just read. Nothing happens unless logging.
-    // LogWordFrame is the only caller of Dino::Compute.
-    void LogWordFrame(const uint8_t* frame, uint32_t tickCount);
-    void LogByteFrame(const uint8_t* frame);
+    // One record per frame while logging, nothing otherwise. A word frame's record is
+    // the only caller of Dino::Compute.
+    void frameArrived(const DecodedFrame& frame) override;
 
     bool logging() const { return file_ != nullptr; }
     // The path of the open log (or of the last one opened).
@@ -47,6 +46,8 @@ class DataLog {
     bool open();
     void close();
     void write(const char* text, size_t size);
+    void LogWordFrame(const DecodedFrame& frame);
+    void LogByteFrame(const DecodedFrame& frame);
 
     MyErrLog& log_;
     Dino& dino_;

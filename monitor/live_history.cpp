@@ -1,7 +1,7 @@
 #include "monitor/live_history.h"
 
 #include "monitor/log_layout.h"
-#include "monitor/poll_cycle.h"
+#include "monitor/tick.h"
 
 const std::vector<std::string>& LiveHistory::ChannelNames() {
     // The log's columns without the time and the dyno estimates, which no frame carries.
@@ -18,20 +18,20 @@ const std::vector<std::string>& LiveHistory::ChannelNames() {
     return names;
 }
 
-size_t LiveHistory::add(bool wordFrame, const uint8_t* frame, uint32_t tickCount) {
-    const double seconds = static_cast<double>(tickCount) / PollCycle::kTicksPerSecond;
+size_t LiveHistory::add(const DecodedFrame& frame) {
+    const double seconds = TickSeconds(frame.tick);
     latest_ = seconds;
-    if (wordFrame) {
+    if (frame.kind == FrameKind::Word) {
         for (size_t i = 0; i < kWordParCount; ++i) {
-            push(i, seconds, wordValue(i, FrameWord(frame, i)));
+            push(i, seconds, frame.values[i]);
         }
         return 0;
     }
     for (size_t j = 0; j < kByteParCount; ++j) {
-        push(kWordChannels + j, seconds, byteValue(j, frame[j]));
+        push(kWordChannels + j, seconds, byteValue(j, static_cast<uint8_t>(frame.values[j])));
     }
-    push(kChannelCount - 2, seconds, FrameSwitch(frame, kBrakeSwitchBit));
-    push(kChannelCount - 1, seconds, FrameSwitch(frame, kHandBrakeSwitchBit));
+    push(kChannelCount - 2, seconds, frame.values[kByteParCount]);
+    push(kChannelCount - 1, seconds, frame.values[kByteParCount + 1]);
     return kWordChannels;
 }
 

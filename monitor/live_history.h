@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/frame_listener.h"
 #include "monitor/live_params.h"
 
 #include <cstddef>
@@ -25,9 +26,9 @@ class LiveHistory {
 
     // Adds one frame's values, dropping those older than the span; returns the first
     // channel of the frame's kind (its count is kWordChannels or the rest).
-    size_t add(bool wordFrame, const uint8_t* frame, uint32_t tickCount);
-    static size_t channelsOf(bool wordFrame) {
-        return wordFrame ? kWordChannels : kChannelCount - kWordChannels;
+    size_t add(const DecodedFrame& frame);
+    static size_t channelsOf(FrameKind kind) {
+        return kind == FrameKind::Word ? kWordChannels : kChannelCount - kWordChannels;
     }
 
     const std::deque<LiveSample>& samples(size_t channel) const { return channels_[channel]; }

@@ -82,13 +82,6 @@ float byteValue(size_t index, uint8_t raw) {
     return static_cast<float>(value) * par.scale;
 }
 
-std::string formatWordValue(size_t index, uint16_t raw) {
-    if (index >= kWordPars.size()) {
-        return {};
-    }
-    return std::to_string(wordValue(index, raw));
-}
-
 std::string formatByteValue(size_t index, uint8_t raw) {
     if (index >= kBytePars.size()) {
         return {};

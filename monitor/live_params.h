@@ -25,15 +25,11 @@ inline constexpr const char* kHandBrakeSwName = "h_brake_sw";
 inline constexpr const char* kDinoTotalName = "dino_total";
 inline constexpr const char* kDinoAeroName = "dino_aero";
 
-// Where the values land in the main window's live grid (names sit one column left).
-inline constexpr int kWordValueColumn = 2;
-inline constexpr int kByteValueColumn = 4;
-
-// Display values, as numbers: signed where the table says so, bytes scaled in single
-// precision. An index outside its table gives 0.
+// Display values, as numbers: signed where the table says so (the one place a raw
+// word or byte becomes signed), bytes scaled in single precision. An index outside its
+// table gives 0.
 int wordValue(size_t index, uint16_t raw);
 float byteValue(size_t index, uint8_t raw);
 
-// Display texts; an index outside its table gives an empty text.
-std::string formatWordValue(size_t index, uint16_t raw);
+// A byte's display text; an index outside its table gives an empty text.
 std::string formatByteValue(size_t index, uint8_t raw);

@@ -76,13 +76,13 @@ void LivePlotWindow::plotChosen() {
     scrollTo(history_.latestSeconds());
 }
 
-void LivePlotWindow::liveFrame(bool wordFrame, const uint8_t* frame, uint32_t tickCount) {
-    const size_t first = history_.add(wordFrame, frame, tickCount);
+void LivePlotWindow::frameArrived(const DecodedFrame& frame) {
+    const size_t first = history_.add(frame);
     if (!isVisible()) {
         return;
     }
     const double now = history_.latestSeconds();
-    for (size_t c = first; c < first + LiveHistory::channelsOf(wordFrame); ++c) {
+    for (size_t c = first; c < first + LiveHistory::channelsOf(frame.kind); ++c) {
         if (graphOf_[c] < 0) {
             continue;
         }

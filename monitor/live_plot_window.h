@@ -1,7 +1,7 @@
 #pragma once
 
+#include "monitor/frame_listener.h"
 #include "monitor/live_history.h"
-#include "monitor/poll_cycle.h"
 
 #include <QWidget>
 
@@ -11,13 +11,13 @@ class QCheckBox;
 class QListWidget;
 
 // "Live plot": the chosen live values of the last minute as they arrive, scrolling.
-// It is handed the frames the grid shows; while hidden it only keeps the history.
-class LivePlotWindow : public QWidget, public LiveFrameListener {
+// A frame listener; while hidden it only keeps the history.
+class LivePlotWindow : public QWidget, public FrameListener {
     Q_OBJECT
   public:
     explicit LivePlotWindow(Dialogs& dialogs, QWidget* parent = nullptr);
 
-    void liveFrame(bool wordFrame, const uint8_t* frame, uint32_t tickCount) override;
+    void frameArrived(const DecodedFrame& frame) override;
 
     void chooseChannels(const QStringList& names);
     ChannelChart* chart() const { return chart_; }

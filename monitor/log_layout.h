@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/live_params.h"
+#include "monitor/tick.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,11 +19,7 @@ inline constexpr size_t kLogWordRecordFields = 1 + kWordParCount + 2;
 // the twenty-three bytes, brake_sw, h_brake_sw
 inline constexpr size_t kLogByteRecordFields = kByteParCount + 2;
 inline constexpr size_t kLogColumnCount = kLogWordRecordFields + kLogByteRecordFields;
-
-// The time column is the tick count over this; at the nominal 25 ms tick it counts
-// tenths of a second since the program started.
-inline constexpr uint32_t kTicksPerLogTime = 4;
-inline constexpr double kLogTimesPerSecond = 10.0;
+// The time column counts kTicksPerLogTime ticks each (tick.h).
 
 // The 40 column names in file order, "time" first.
 const std::vector<std::string>& LogColumnNames();

@@ -2,11 +2,10 @@
 
 #include "core/my_err_log.h"
 #include "link/device_commands.h"
-#include "monitor/data_log.h"
-#include "monitor/live_params.h"
+#include "monitor/tick.h"
 
 std::string ElapsedTimeText(uint32_t tickCount) {
-    const uint32_t s = tickCount / PollCycle::kTicksPerSecond;
+    const uint32_t s = tickCount / kTicksPerSecond;
     const uint32_t m = s / 60;
     const uint32_t h = m / 60;
     std::string text = "Time=";
@@ -17,8 +16,8 @@ std::string ElapsedTimeText(uint32_t tickCount) {
     return text;
 }
 
-PollCycle::PollCycle(CommDevice& port, MyErrLog& log, DataLog& dataLog, PollView& view)
-    : port_(port), log_(log), dataLog_(dataLog), view_(view) {}
+PollCycle::PollCycle(CommDevice& port, MyErrLog& log, PollView& view)
+    : port_(port), log_(log), view_(view) {}
 
 bool PollCycle::startTick() {
     view_.toggleHeartbeat();
@@ -33,7 +32,7 @@ void PollCycle::finishTick() {
     halfStep();
 }
 
-void PollCycle::Button5Click() {
+void PollCycle::toggleRun() {
     if (!port_.isOpen()) {
         log_.appendLine("Try to Open Com");
         return;
@@ -127,30 +126,14 @@ void PollCycle::pollAwait() {
         return;
     }
     step_ = Step::Send;
-    decodeFrame(frame.data());
+    handOver(frame.data());
 }
 
-void PollCycle::decodeFrame(const uint8_t* frame) {
-    const bool wordFrame = lastPollCommand_ != Cmd::ByteFrame;
-    if (!wordFrame) {
-        for (size_t j = 0; j < kByteParCount; ++j) {
-            view_.setGridCell(kByteValueColumn, static_cast<int>(j) + 1,
-                              formatByteValue(j, frame[j]));
-        }
-        if (dataLog_.logging()) {
-            dataLog_.LogByteFrame(frame);
-        }
-    } else {
-        for (size_t i = 0; i < kWordParCount; ++i) {
-            view_.setGridCell(kWordValueColumn, static_cast<int>(i) + 1,
-                              formatWordValue(i, FrameWord(frame, i)));
-        }
-        if (dataLog_.logging()) {
-            dataLog_.LogWordFrame(frame, tickCount_);
-        }
-    }
-    if (listener_ != nullptr) {
-        listener_->liveFrame(wordFrame, frame, tickCount_);
+void PollCycle::handOver(const uint8_t* frame) {
+    const FrameKind kind = lastPollCommand_ == Cmd::ByteFrame ? FrameKind::Byte : FrameKind::Word;
+    const DecodedFrame decoded = DecodeFrame(kind, frame, tickCount_);
+    for (FrameListener* listener : listeners_) {
+        listener->frameArrived(decoded);
     }
 }
 

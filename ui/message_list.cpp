@@ -1,5 +1,6 @@
 #include "ui/message_list.h"
 
+#include "ui/message_list_accessible.h"
 #include "ui/qt_text.h"
 
 #include <QHeaderView>
@@ -32,6 +33,8 @@ std::string_view MessageListModel::entry(int row) const {
 }
 
 MessageList::MessageList(QWidget* parent) : QTableView(parent), model_(this) {
+    // Drawn as a table, but to a screen reader it is the list it is.
+    MessageListAccessible::install();
     setModel(&model_);
     horizontalHeader()->hide();
     verticalHeader()->hide();

@@ -1,5 +1,6 @@
 #include "ui/string_grid.h"
 
+#include "core/key_codes.h"
 #include "ui/qt_text.h"
 
 #include <QApplication>
@@ -103,7 +104,7 @@ class StringGridDelegate : public QStyledItemDelegate {
                 // The handler sees the committed cell and may rewrite it.
                 emit commitData(edit);
                 emit closeEditor(edit, QAbstractItemDelegate::NoHint);
-                emit grid_->keyPress(13);
+                emit grid_->keyPress(kEnterKey);
                 return true;
             }
             if (const char typed = TypedChar(*key)) {
@@ -233,7 +234,7 @@ void StringGrid::keyPressEvent(QKeyEvent* event) {
         forwarding_ = false;
         event->accept();
     } else if (IsEnter(event->key())) {
-        emit keyPress(13);
+        emit keyPress(kEnterKey);
         event->accept();
     } else {
         const bool hadEditor = edit != nullptr;

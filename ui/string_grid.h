@@ -59,7 +59,7 @@ class StringGrid : public QTableWidget {
     void selectCell(int col, int row);
     void gridEnter();
     void gridExit();
-    // Each character typed in the grid or its editor; Enter is 13.
+    // Each character typed in the grid or its editor; Enter is kEnterKey.
     void keyPress(char key);
 
   protected:

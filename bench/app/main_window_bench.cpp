@@ -7,6 +7,7 @@
 #include "fakes/fake_serial.h"
 #include "link/device_commands.h"
 #include "monitor/live_params.h"
+#include "monitor/live_plot_window.h"
 #include "ui/korvex_application.h"
 
 #include <benchmark/benchmark.h>
@@ -79,45 +80,78 @@ std::vector<uint8_t> MovingAnswer(uint8_t command) {
     return frame;
 }
 
-// The tick that reads a frame and decodes it into the real grid, with (1) or without (0)
-// the repaint of what it changed; the send tick before it is kept out of the measurement.
-void BM_FrameReadTickWithRepaint(benchmark::State& state) {
-    ShownMainWindow w;
-    FakeSerial::Shared& serial = w.serial;
-    serial.autoAnswer = true;
-    serial.responder = MovingAnswer;
-    w.g.port.open(7);
-    PollCycle& cycle = w.form.controller().pollCycle();
-    cycle.Button5Click();
-    w.form.Timer1Timer();
-    w.form.Timer1Timer();
-    // Posted events only: the window's own timer must not tick in between.
-    QCoreApplication::sendPostedEvents();
-    for (auto _ : state) {
-        state.PauseTiming();
-        w.form.Timer1Timer(); // send
+// A shown main window polling moving frames, standing before a send tick. With
+// `everyListener` the data log writes (into the working folder) and the live plot is
+// shown as well.
+struct PollingMainWindow : ShownMainWindow {
+    explicit PollingMainWindow(bool everyListener) {
+        serial.autoAnswer = true;
+        serial.responder = MovingAnswer;
+        g.port.open(7);
+        form.Button5Click();
+        form.Timer1Timer();
+        form.Timer1Timer();
+        if (everyListener) {
+            form.Button4Click();
+            form.LivePlotClick();
+            ready = QTest::qWaitForWindowExposed(form.livePlot()) &&
+                    form.controller().dataLog().logging();
+        }
+        // Waiting let the window's own timer tick: stand before a send again.
+        if (cycle().step() != PollCycle::Step::Send) {
+            form.Timer1Timer();
+        }
+        // Posted events only from here: the window's own timer must not tick in between.
         QCoreApplication::sendPostedEvents();
-        serial.calls.clear();
-        serial.written.clear();
-        state.ResumeTiming();
-        w.form.Timer1Timer(); // read and decode
-        if (state.range(0) != 0) {
-            QCoreApplication::sendPostedEvents();
-        } else {
+        ready = ready && shown && cycle().state() == PollCycle::State::Polling;
+    }
+    PollCycle& cycle() { return form.controller().pollCycle(); }
+    // The read tick alone; the send tick before it is kept out of the measurement, and
+    // so is the repaint unless `withRepaint`.
+    void measureReadTicks(benchmark::State& state, bool withRepaint) {
+        for (auto _ : state) {
             state.PauseTiming();
+            form.Timer1Timer(); // send
             QCoreApplication::sendPostedEvents();
+            serial.calls.clear();
+            serial.written.clear();
             state.ResumeTiming();
+            form.Timer1Timer(); // read, decode, hand over
+            if (!withRepaint) {
+                state.PauseTiming();
+            }
+            QCoreApplication::sendPostedEvents();
+            if (!withRepaint) {
+                state.ResumeTiming();
+            }
+        }
+        if (!ready) {
+            state.SkipWithError("the cycle did not poll in a shown window with its listeners");
         }
     }
-    if (!w.shown || cycle.state() != PollCycle::State::Polling) {
-        state.SkipWithError("the cycle did not poll in a shown window");
-    }
+    bool ready = true;
+};
+
+// The tick that reads a frame and decodes it into the real grid, with (1) or without (0)
+// the repaint of what it changed.
+void BM_FrameReadTickWithRepaint(benchmark::State& state) {
+    PollingMainWindow w(false);
+    w.measureReadTicks(state, state.range(0) != 0);
 }
 BENCHMARK(BM_FrameReadTickWithRepaint)
     ->Arg(0)
     ->Arg(1)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5);
+
+// The same read tick with every consumer of live values at work: the grid repainted,
+// the data log writing and the live plot shown and redrawn.
+void BM_FrameReadTickEveryListener(benchmark::State& state) {
+    PollingMainWindow w(true);
+    w.measureReadTicks(state, true);
+    w.form.livePlot()->close();
+}
+BENCHMARK(BM_FrameReadTickEveryListener)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 } // namespace
 

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "monitor/live_grid.h"
 #include "monitor/poll_cycle.h"
 
 #include <array>
 #include <string>
 
 // A live grid that keeps its texts, as the window's grid would, and nothing else.
-class GridView : public PollView {
+class GridView : public PollView, public LiveGridView {
   public:
     void toggleHeartbeat() override { heartbeat = !heartbeat; }
     void setElapsedText(const std::string& text) override { elapsed = text; }
@@ -19,6 +20,6 @@ class GridView : public PollView {
     bool heartbeat = false;
     std::string elapsed;
     std::string start;
-    std::array<std::array<std::string, 25>, 5> cells;
+    std::array<std::array<std::string, LiveGrid::kRowCount>, LiveGrid::kColumnCount> cells;
     long writes = 0;
 };

@@ -45,8 +45,11 @@ void BM_FrameReadTick(benchmark::State& state) {
     Dino dino;
     DataLog dataLog(log, dino);
     GridView view;
-    PollCycle cycle(port, log, dataLog, view);
-    cycle.Button5Click();
+    LiveGrid grid(view);
+    PollCycle cycle(port, log, view);
+    cycle.addListener(grid);
+    cycle.addListener(dataLog);
+    cycle.toggleRun();
     cycle.startTick();
     cycle.finishTick();
     cycle.startTick();
@@ -85,8 +88,8 @@ void BM_LogRecordPair(benchmark::State& state) {
     }
     uint32_t tick = 0;
     for (auto _ : state) {
-        dataLog.LogWordFrame(word.data(), tick += 4);
-        dataLog.LogByteFrame(bytes.data());
+        dataLog.frameArrived(DecodeFrame(FrameKind::Word, word.data(), tick += 4));
+        dataLog.frameArrived(DecodeFrame(FrameKind::Byte, bytes.data(), 0));
         if ((tick & 0x3FFFF) == 0) { // start a fresh file every ~64k lines
             state.PauseTiming();
             const std::string path = dataLog.path();

@@ -4,6 +4,7 @@
 #include "fakes/temp_dir.h"
 #include "monitor/data_log.h"
 #include "monitor/poll_cycle.h"
+#include "monitor/tick.h"
 #include "sim/controller_sim.h"
 
 #include <benchmark/benchmark.h>
@@ -37,13 +38,16 @@ void BM_SimulatorFramePairsPerSecond(benchmark::State& state) {
     Dino dino;
     DataLog dataLog(log, dino);
     GridView view;
-    PollCycle cycle(port, log, dataLog, view);
+    LiveGrid grid(view);
+    PollCycle cycle(port, log, view);
+    cycle.addListener(grid);
+    cycle.addListener(dataLog);
 
-    const auto period = std::chrono::milliseconds(25);
+    const auto period = std::chrono::milliseconds(kTickMilliseconds);
     const auto seconds = std::chrono::seconds(state.range(0));
     double pairs = 0;
     for (auto _ : state) {
-        cycle.Button5Click();
+        cycle.toggleRun();
         const long before = view.writes;
         const auto begin = std::chrono::steady_clock::now();
         auto next = begin;
@@ -61,7 +65,7 @@ void BM_SimulatorFramePairsPerSecond(benchmark::State& state) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         // A pair is one byte frame (23 cells) and one word frame (12 cells).
         pairs = static_cast<double>(view.writes - before) / 35.0 / elapsed;
-        cycle.Button5Click();
+        cycle.toggleRun();
     }
     state.counters["pairs_per_s"] = pairs;
     port.close();

@@ -9,6 +9,7 @@
 #include "monitor/data_log.h"
 #include "monitor/live_plot_window.h"
 #include "monitor/log_plot_window.h"
+#include "monitor/tick.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,7 +32,7 @@ QApplication& App() {
 
 // A frame pair as a drive would give it: speed and throttle moving with time.
 void DriveFrames(uint32_t tick, LiveFrame& words, LiveFrame& bytes) {
-    const double t = tick / 40.0;
+    const double t = TickSeconds(tick);
     const auto speed = static_cast<uint16_t>(90 + 60 * std::sin(t / 30));
     const auto drive = static_cast<uint16_t>(500 + 400 * std::sin(t / 7));
     for (size_t i = 0; i < kWordParCount; ++i) {
@@ -58,8 +59,8 @@ const std::string& TenHourLog() {
         LiveFrame words{}, bytes{};
         for (uint32_t tick = 0; tick < 360000u * 4; tick += 4) {
             DriveFrames(tick, words, bytes);
-            log.LogWordFrame(words.data(), tick);
-            log.LogByteFrame(bytes.data());
+            log.frameArrived(DecodeFrame(FrameKind::Word, words.data(), tick));
+            log.frameArrived(DecodeFrame(FrameKind::Byte, bytes.data(), 0));
         }
         log.ToggleDataLog(true);
         return log.path();
@@ -139,7 +140,8 @@ struct ShownLivePlot {
         tick += 2;
         DriveFrames(tick, words, bytes);
         const bool word = tick % 4 == 0;
-        window.liveFrame(word, word ? words.data() : bytes.data(), tick);
+        window.frameArrived(word ? DecodeFrame(FrameKind::Word, words.data(), tick)
+                                 : DecodeFrame(FrameKind::Byte, bytes.data(), tick));
     }
 };
 

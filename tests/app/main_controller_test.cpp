@@ -49,12 +49,12 @@ struct Main {
     // Made inside a temporary working folder: creation reads dino.cfg from there.
     Main() : g(std::make_unique<FakeSerial>(serial)) {
         loader.available = false;
-        controller.FormCreate();
+        controller.setUpWindow();
     }
     const Texts& log() const { return view.messages.entries; }
     void ticks(int n) {
         for (int i = 0; i < n; ++i) {
-            controller.Timer1Timer();
+            controller.tick();
         }
     }
 
@@ -98,8 +98,8 @@ TEST(MainController, CreationLogsWhetherDinoCfgWasReadHidesDeveloperControlsAndF
 TEST(MainController, StartWithClosedPortAndFileLogWithoutPollingOnlyReport) {
     TempDir cwd(TempDir::Use::WorkingFolder);
     Main m;
-    m.controller.Button5Click();
-    m.controller.Button4Click();
+    m.controller.toggleRun();
+    m.controller.toggleDataLog();
     EXPECT_TRUE(m.view.captions.empty());
     EXPECT_EQ(m.view.logCaption, "StartLog");
     ASSERT_EQ(m.log().size(), 4u);
@@ -113,7 +113,7 @@ TEST(MainController, UpdateHandOverClosesThePortThenProgramsOnceWhileItsBoxKeeps
     TempDir cwd(TempDir::Use::WorkingFolder);
     Main m;
     ASSERT_TRUE(m.g.port.open(7));
-    m.controller.Button5Click();
+    m.controller.toggleRun();
     m.serial.reads.push_back({kConnectReady});
     for (int i = 0; i < 70; ++i) {
         m.serial.reads.emplace_back(kFrameSize, uint8_t(i));
@@ -129,7 +129,7 @@ TEST(MainController, UpdateHandOverClosesThePortThenProgramsOnceWhileItsBoxKeeps
         ++boxes;
         m.ticks(45);
     };
-    m.controller.UpdateDeviceClick();
+    m.controller.updateDevice();
     EXPECT_EQ(m.controller.updateCountdown().seconds(), UpdateCountdown::kStart);
     m.ticks(60); // tick 160 runs the sequence, whose box runs ticks 161 to 205
     EXPECT_EQ(m.controller.pollCycle().tickCount(), 205u);

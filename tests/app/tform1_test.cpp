@@ -100,7 +100,8 @@ TEST(TForm1, PortListHoldsCom1ToCom99WithCom7Shown) {
     EXPECT_EQ(ports->currentText().toStdString(), "COM7");
 }
 
-TEST(TForm1, LiveGridShowsHeadersNumbersAndNamesOnly) {
+// What the grid holds is the live grid's own (its test); here only that it reaches the widget.
+TEST(TForm1, LiveGridIsLaidOutAndShowsTheLiveGridsCells) {
     TempDir cwd(TempDir::Use::WorkingFolder);
     MainWindow w;
     auto* grid = w.get<StringGrid>("StringGrid1");
@@ -113,21 +114,8 @@ TEST(TForm1, LiveGridShowsHeadersNumbersAndNamesOnly) {
         EXPECT_EQ(grid->columnWidth(c), widths[c]);
     }
     EXPECT_EQ(grid->rowHeight(3), 16);
-    const char* header[] = {"Par_num", "Name", "Value", "Name", "Value"};
-    for (int c = 0; c < 5; ++c) {
-        EXPECT_EQ(grid->cell(c, 0), header[c]);
-    }
-    for (int r = 1; r <= 24; ++r) {
-        EXPECT_EQ(grid->cell(0, r), std::to_string(r));
-        EXPECT_EQ(grid->cell(2, r), "");
-        EXPECT_EQ(grid->cell(4, r), "");
-    }
-    EXPECT_EQ(grid->cell(1, 1), "d_cdiff");
-    EXPECT_EQ(grid->cell(1, 12), "par2b");
-    EXPECT_EQ(grid->cell(1, 13), "");
-    EXPECT_EQ(grid->cell(3, 1), "cdiff_mode");
+    EXPECT_EQ(grid->cell(0, 0), "Par_num");
     EXPECT_EQ(grid->cell(3, 23), "can_brake");
-    EXPECT_EQ(grid->cell(3, 24), "");
     EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(grid->selectionBehavior(), QAbstractItemView::SelectRows);
     // The whole row of the current cell is selected, not the cell alone.

@@ -1,4 +1,5 @@
 #include "core/decimal_text.h"
+#include "core/key_codes.h"
 #include "dyno/dino_editor.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/file_size_limit.h"
@@ -41,7 +42,7 @@ class RecordingGrid : public DinoGridView {
 class DinoEditorTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        editor.FormCreate();
+        editor.fillWindow();
         grid.writes.clear();
         list.entries.clear();
     }
@@ -50,7 +51,7 @@ class DinoEditorTest : public ::testing::Test {
     // reports it.
     void type(int row, const std::string& text) {
         for (size_t n = 1; n <= text.size(); ++n) {
-            editor.StringGridOnSetEditText(1, row, text.substr(0, n));
+            editor.editTyped(1, row, text.substr(0, n));
         }
     }
     std::string path(const std::string& name) const { return (dir / name).string(); }
@@ -64,12 +65,12 @@ class DinoEditorTest : public ::testing::Test {
     const fs::path dir = tmp.path();
 };
 
-TEST_F(DinoEditorTest, FormCreateShowsNamesValuesAndTheSaveHint) {
+TEST_F(DinoEditorTest, FillingTheWindowShowsNamesValuesAndTheSaveHint) {
     Dino model;
     RecordingGrid view;
     RecordingList lines;
     DinoEditor point(model, view, lines, dialogs, '.');
-    point.FormCreate();
+    point.fillWindow();
     EXPECT_EQ(view.at(0, 0), "Name");
     EXPECT_EQ(view.at(1, 0), "Value");
     const char* values[] = {"0.340000003576279",
@@ -141,14 +142,14 @@ TEST_F(DinoEditorTest, EachKeystrokeLogsAndOnlyTheFirstFiveCharactersCommit) {
     EXPECT_TRUE(editor.editPending());
     EXPECT_EQ(dino.Values()[6], 1450.0f); // not yet committed
     type(5, "271,15");
-    editor.OnKeyPress('a'); // only Enter commits
+    editor.keyPressed('a'); // only Enter commits
     EXPECT_EQ(dino.Values()[4], 271.15f);
-    editor.OnKeyPress(13);
+    editor.keyPressed(kEnterKey);
     EXPECT_EQ(dino.Values()[4], 271.1f);
     EXPECT_EQ(list.entries.back(), "select row=5");
     EXPECT_FALSE(editor.editPending());
     EXPECT_TRUE(grid.writes.empty()); // the cells keep what was typed
-    editor.OnKeyPress(13);            // nothing pending: no line
+    editor.keyPressed(kEnterKey);     // nothing pending: no line
     EXPECT_EQ(list.entries.back(), "select row=5");
 }
 
@@ -162,9 +163,9 @@ TEST_F(DinoEditorTest, FurtherCommasAreDroppedFromTextAndCell) {
     text = "12,5";
     EXPECT_FALSE(KeepFirstComma(text));
     grid.writes.clear();
-    editor.StringGridOnSetEditText(1, 3, "1,2,3"); // pasted at once
+    editor.editTyped(1, 3, "1,2,3"); // pasted at once
     EXPECT_EQ(grid.writes, (std::vector<std::string>{"editor 1 3 1,23"}));
-    editor.StringGridOnExit();
+    editor.gridLeft();
     EXPECT_EQ(dino.Values()[2], 1.23f);
     EXPECT_EQ(list.entries.back(), "select row=3");
 }
@@ -174,42 +175,42 @@ TEST_F(DinoEditorTest, RowsBelowTheCoefficientsAreClearedAndNeverCommit) {
     EXPECT_EQ(grid.writes, (std::vector<std::string>{"editor 1 10 ", "editor 1 10 "}));
     EXPECT_EQ(list.entries, (std::vector<std::string>{"edit row=10", "edit row=10"}));
     EXPECT_FALSE(editor.editPending());
-    editor.StringGridOnSelectCell(1, 11);
-    editor.StringGridOnExit();
-    editor.OnKeyPress(13);
+    editor.cellSelected(1, 11);
+    editor.gridLeft();
+    editor.keyPressed(kEnterKey);
     EXPECT_EQ(list.entries.size(), 2u);
     EXPECT_EQ(dino.Values(), Dino().Values());
 }
 
 TEST_F(DinoEditorTest, SelectingAnotherCellCommitsToTheEditedRow) {
     type(2, "3,5");
-    editor.StringGridOnSelectCell(1, 6);
+    editor.cellSelected(1, 6);
     EXPECT_EQ(list.entries.back(), "select row=2curren row= =6");
     EXPECT_EQ(dino.Values()[1], 3.5f);
     EXPECT_EQ(dino.Values()[5], 1.37f);
-    editor.StringGridOnSelectCell(1, 7); // nothing pending any more
+    editor.cellSelected(1, 7); // nothing pending any more
     EXPECT_EQ(list.entries.back(), "select row=2curren row= =6");
 }
 
 TEST_F(DinoEditorTest, RejectedTextShowsTheBoxAndTheKeptValue) {
     type(4, "2O");
-    editor.StringGridOnExit();
+    editor.gridLeft();
     EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"not a number"}));
     EXPECT_EQ(dino.Values()[3], 20.0f);
     EXPECT_EQ(grid.at(1, 4), "20");
-    editor.StringGridOnSetEditText(1, 1, ""); // everything deleted
-    editor.OnKeyPress(13);
+    editor.editTyped(1, 1, ""); // everything deleted
+    editor.keyPressed(kEnterKey);
     EXPECT_EQ(dialogs.texts().size(), 2u);
     EXPECT_EQ(grid.at(1, 1), "0,340000003576279");
 }
 
 TEST_F(DinoEditorTest, OpenReportsWhatWasReadAndShowsIt) {
-    editor.Open1Click(); // cancelled
+    editor.openFile(); // cancelled
     EXPECT_EQ(list.entries, (std::vector<std::string>{"Can not open"}));
 
     dialogs.openAnswers.push_back(path("missing.cfg"));
     type(3, "5");
-    editor.Open1Click();
+    editor.openFile();
     EXPECT_EQ(list.entries.back(), "ItemsRead=0");
     EXPECT_EQ(*(list.entries.end() - 2), "open OK");
     EXPECT_TRUE(editor.editPending()); // nothing loaded: the edit still counts
@@ -219,25 +220,25 @@ TEST_F(DinoEditorTest, OpenReportsWhatWasReadAndShowsIt) {
     source.Values()[2] = 9.5f;
     ASSERT_EQ(source.WriteFile(path("a.cfg")), 8);
     dialogs.openAnswers.push_back(path("a.cfg"));
-    editor.Open1Click();
+    editor.openFile();
     EXPECT_EQ(list.entries.back(), "ItemsRead=8");
     EXPECT_EQ(grid.at(1, 3), "9,5");
     EXPECT_FALSE(editor.editPending()); // the typed 5 must not replace the loaded 9.5
-    editor.OnKeyPress(13);
+    editor.keyPressed(kEnterKey);
     EXPECT_EQ(dino.Values()[2], 9.5f);
 }
 
 TEST_F(DinoEditorTest, SaveWritesTheModelWithoutThePendingEdit) {
     type(7, "999");
     dialogs.saveAnswers.push_back(path("out.cfg"));
-    editor.Save1Click();
+    editor.saveFile();
     EXPECT_EQ(dialogs.savePresets, (std::vector<std::string>{""}));
     Dino saved;
     EXPECT_EQ(saved.ReadFile(path("out.cfg")), 8);
     EXPECT_EQ(saved.Values()[6], 1450.0f);
     EXPECT_TRUE(editor.editPending());
 
-    editor.Save1Click(); // cancelled: nothing
+    editor.saveFile(); // cancelled: nothing
     EXPECT_EQ(dialogs.savePresets.back(), path("out.cfg"));
     EXPECT_EQ(editor.fileName(), path("out.cfg"));
     EXPECT_EQ(list.entries.back(), "edit row=7");
@@ -250,7 +251,7 @@ TEST_F(DinoEditorTest, FailedSaveIsReportedAndKeepsTheOldFile) {
     dialogs.saveAnswers.push_back(path("dino.cfg"));
     {
         FileSizeLimit limit(10); // the new file fails part-way through
-        editor.Save1Click();
+        editor.saveFile();
     }
     EXPECT_EQ(list.entries.back(), "Can not save");
     Dino kept;
@@ -266,7 +267,7 @@ TEST_F(DinoEditorTest, FailedSaveIsReportedAndKeepsTheOldFile) {
     const std::string longPath = (deep / "dino.cfg").string();
     ASSERT_GT(longPath.size(), 300u);
     dialogs.saveAnswers.push_back(longPath);
-    editor.Save1Click();
+    editor.saveFile();
     EXPECT_EQ(list.entries.size(), 1u); // a good save adds no line
     Dino reread;
     EXPECT_EQ(reread.ReadFile(longPath), 8);

@@ -35,7 +35,7 @@ class UpdateWorkflow : public ::testing::Test {
 
     // Runs the update with the dialog "choosing" `choice`.
     void update(uint8_t choice) {
-        UpdateDeviceClick(c, countdown, [&] {
+        StartDeviceUpdate(c, countdown, [&] {
             ++dialogShown;
             state.deviceTypeChoice = choice;
         });
@@ -108,7 +108,7 @@ TEST_F(UpdateWorkflow, ClosedPortWithABootloaderOnUsbAsksForTheTypeAndProgramsAt
     port.close();
     const uint8_t choices[] = {kAutoDeviceType, 2, kAutoDeviceType, kAutoDeviceType};
     const auto choose = [&] { state.deviceTypeChoice = choices[dialogShown++]; };
-    UpdateDeviceClick(c, countdown, choose);
+    StartDeviceUpdate(c, countdown, choose);
     EXPECT_EQ(dialogShown, 2);
     EXPECT_EQ(dialogs.texts(), (Texts{"Choose type of device", "Size 32k", "start_program_flash",
                                       "Switching to appli mode"}));
@@ -122,7 +122,7 @@ TEST_F(UpdateWorkflow, ClosedPortWithABootloaderOnUsbAsksForTheTypeAndProgramsAt
     fake.setBootloaderPresent(true);
     dialogs.messages.clear();
     list.entries.clear();
-    UpdateDeviceClick(c, countdown, choose);
+    StartDeviceUpdate(c, countdown, choose);
     EXPECT_EQ(dialogShown, 4);
     EXPECT_EQ(dialogs.texts(), Texts{"Choose type of device"});
     EXPECT_TRUE(list.entries.empty());
@@ -175,7 +175,7 @@ TEST_F(UpdateWorkflow, SecondUpdateWhileTheCountdownStandsAtThree) {
 }
 
 TEST_F(UpdateWorkflow, Button7LogsTheLoaderMessageThen9B) {
-    Button7Click(c);
+    LoadBoardTwoImage(c);
     EXPECT_EQ(list.entries, (Texts{"hex, len = 41067\nparser,len= 14580, addr=14663", "9B"}));
     EXPECT_EQ(state.targetChipSize, "32k");
 }
@@ -183,7 +183,7 @@ TEST_F(UpdateWorkflow, Button7LogsTheLoaderMessageThen9B) {
 TEST_F(UpdateWorkflow, Button8RightAfterStartProgramsOneFFByteOnThe16U4) {
     TempDir dir{TempDir::Use::WorkingFolder};
     FakeIsp fake;
-    Button8Click(c);
+    ProgramImageBuffer(c);
     EXPECT_EQ(fake.calls()[2], "ispSelectDevice(ATmega16U4)");
     EXPECT_EQ(fake.fills(), Texts{"0,0,FF"});
     EXPECT_EQ(dialogs.texts().front(), "Size 16k");

@@ -14,6 +14,7 @@
 #include "firmware/intel_hex.h"
 #include "link/device_commands.h"
 #include "monitor/data_log.h"
+#include "monitor/live_grid.h"
 #include "monitor/poll_cycle.h"
 
 #include <algorithm>
@@ -80,7 +81,7 @@ void ScriptReads(const uint8_t* data, size_t size, FakeSerial::Shared& serial) {
     }
 }
 
-class SilentView : public PollView {
+class SilentView : public PollView, public LiveGridView {
   public:
     void toggleHeartbeat() override {}
     void setElapsedText(const std::string&) override {}
@@ -240,12 +241,15 @@ void FuzzLiveFrames(const uint8_t* data, size_t size) {
     Dino dino;
     DataLog dataLog(log, dino, FixedStamp, Scratch().string());
     SilentView view;
-    PollCycle cycle(port, log, dataLog, view);
-    cycle.Button5Click();
+    LiveGrid grid(view);
+    PollCycle cycle(port, log, view);
+    cycle.addListener(grid);
+    cycle.addListener(dataLog);
+    cycle.toggleRun();
     dataLog.ToggleDataLog(true);
     for (int tick = 0; tick < 400 && !serial.reads.empty(); ++tick) {
         if (!cycle.runFlag()) {
-            cycle.Button5Click();
+            cycle.toggleRun();
         }
         cycle.startTick();
         cycle.finishTick();

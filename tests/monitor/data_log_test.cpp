@@ -77,9 +77,9 @@ class DataLogTest : public ::testing::Test {
 };
 
 TEST_F(DataLogTest, LogStoppedBeforeAnyFrameHoldsOnlyTheHeader) {
-    EXPECT_EQ(dataLog.Button4Click(true), "StopLog");
+    EXPECT_EQ(DataLog::CaptionFor(dataLog.ToggleDataLog(true)), "StopLog");
     EXPECT_EQ(dataLog.path(), logPath("pars06122022_183612.txt"));
-    EXPECT_EQ(dataLog.Button4Click(true), "StartLog");
+    EXPECT_EQ(DataLog::CaptionFor(dataLog.ToggleDataLog(true)), "StartLog");
     EXPECT_EQ(ReadWholeFile(dataLog.path()), kHeader);
     EXPECT_TRUE(list.entries.empty());
 
@@ -91,23 +91,24 @@ TEST_F(DataLogTest, LogStoppedBeforeAnyFrameHoldsOnlyTheHeader) {
 }
 
 TEST_F(DataLogTest, WithoutARunningCycleNothingIsCreated) {
-    EXPECT_EQ(dataLog.Button4Click(false), "StartLog");
+    EXPECT_EQ(DataLog::CaptionFor(dataLog.ToggleDataLog(false)), "StartLog");
     EXPECT_EQ(list.entries, Entries{"Can't log, Try Start"});
     EXPECT_FALSE(dataLog.logging());
     EXPECT_EQ(folder.fileCount(), 0);
     // Stopping needs no running cycle.
     ASSERT_TRUE(dataLog.ToggleDataLog(true));
-    EXPECT_EQ(dataLog.Button4Click(false), "StartLog");
+    EXPECT_EQ(DataLog::CaptionFor(dataLog.ToggleDataLog(false)), "StartLog");
     EXPECT_EQ(list.entries.size(), 1u);
 }
 
 TEST_F(DataLogTest, RecordsFollowTheHeaderColumnByColumn) {
     ASSERT_TRUE(dataLog.ToggleDataLog(true));
-    dataLog.LogByteFrame(ByteFrame(0x02).data()); // first frame joins the header line
-    dataLog.LogWordFrame(WordFrame().data(), 1003);
-    dataLog.LogByteFrame(ByteFrame(0x03).data());
-    dataLog.LogWordFrame(WordFrame().data(), 1007);
-    dataLog.LogByteFrame(ByteFrame(0xFC).data());
+    dataLog.frameArrived(DecodeFrame(FrameKind::Byte, ByteFrame(0x02).data(),
+                                     0)); // first frame joins the header line
+    dataLog.frameArrived(DecodeFrame(FrameKind::Word, WordFrame().data(), 1003));
+    dataLog.frameArrived(DecodeFrame(FrameKind::Byte, ByteFrame(0x03).data(), 0));
+    dataLog.frameArrived(DecodeFrame(FrameKind::Word, WordFrame().data(), 1007));
+    dataLog.frameArrived(DecodeFrame(FrameKind::Byte, ByteFrame(0xFC).data(), 0));
     dataLog.ToggleDataLog(true);
 
     const std::string words = "0\t0\t2\t65535\t4\t5\t6\t0\t8\t9\t-1\t11\t0\t0\t";
@@ -129,12 +130,12 @@ TEST_F(DataLogTest, DynoEstimatesKeepTheirLowSixteenBits) {
     ASSERT_EQ(reference.Total(), 65536);
 
     ASSERT_TRUE(dataLog.ToggleDataLog(true));
-    dataLog.LogWordFrame(WordFrame(50, 1000).data(), 0);
+    dataLog.frameArrived(DecodeFrame(FrameKind::Word, WordFrame(50, 1000).data(), 0));
     v[7] = -1.0f;
     reference.Values()[7] = -1.0f;
     reference.Compute(50, 1000);
     ASSERT_EQ(reference.Total(), -43);
-    dataLog.LogWordFrame(WordFrame(50, 1000).data(), 0);
+    dataLog.frameArrived(DecodeFrame(FrameKind::Word, WordFrame(50, 1000).data(), 0));
     dataLog.ToggleDataLog(true);
 
     std::istringstream in(ReadWholeFile(dataLog.path()));
@@ -152,11 +153,11 @@ TEST_F(DataLogTest, FileThatCannotBeCreatedLeavesLoggingOffAndWritesNothing) {
          {folder.file("missing/deeper"), folder.file(std::string(5000, 'x'))}) {
         list.entries.clear();
         DataLog failing(log, dino, clock(), bad);
-        EXPECT_EQ(failing.Button4Click(true), "StartLog");
+        EXPECT_EQ(DataLog::CaptionFor(failing.ToggleDataLog(true)), "StartLog");
         EXPECT_EQ(list.entries, Entries{"Can't create log file"});
         EXPECT_FALSE(failing.logging());
-        failing.LogWordFrame(WordFrame(200, 1000).data(), 8);
-        failing.LogByteFrame(ByteFrame(0x03).data());
+        failing.frameArrived(DecodeFrame(FrameKind::Word, WordFrame(200, 1000).data(), 8));
+        failing.frameArrived(DecodeFrame(FrameKind::Byte, ByteFrame(0x03).data(), 0));
         EXPECT_EQ(dino.Total(), 0); // the dyno only runs for a record being written
     }
     EXPECT_EQ(folder.fileCount(), 0);
@@ -164,7 +165,7 @@ TEST_F(DataLogTest, FileThatCannotBeCreatedLeavesLoggingOffAndWritesNothing) {
 
 TEST_F(DataLogTest, ALogOfTheSameSecondNeverEmptiesTheEarlierOne) {
     ASSERT_TRUE(dataLog.ToggleDataLog(true));
-    dataLog.LogWordFrame(WordFrame().data(), 40);
+    dataLog.frameArrived(DecodeFrame(FrameKind::Word, WordFrame().data(), 40));
     dataLog.ToggleDataLog(true);
     ASSERT_TRUE(dataLog.ToggleDataLog(true));
     EXPECT_EQ(dataLog.path(), logPath("pars06122022_183612_2.txt"));
@@ -185,8 +186,8 @@ TEST_F(DataLogTest, RecordsStayBufferedUntilTheLogIsClosedAtProgramEnd) {
         ASSERT_TRUE(local.ToggleDataLog(true));
         path = local.path();
         for (uint32_t tick = 0; tick < 20; tick += 4) {
-            local.LogWordFrame(WordFrame().data(), tick);
-            local.LogByteFrame(ByteFrame(0).data());
+            local.frameArrived(DecodeFrame(FrameKind::Word, WordFrame().data(), tick));
+            local.frameArrived(DecodeFrame(FrameKind::Byte, ByteFrame(0).data(), 0));
         }
         EXPECT_EQ(std::filesystem::file_size(path), 0u); // no flush per line
     }

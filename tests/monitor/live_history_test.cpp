@@ -21,8 +21,8 @@ TEST(LiveHistoryTest, KeepsTheLastMinuteOfDisplayValuesPerChannel) {
 
     // One frame pair every 100 ms for 70 s: the first 10 s fall out.
     for (uint32_t tick = 0; tick <= 2800; tick += 4) {
-        EXPECT_EQ(history.add(false, bytes.data(), tick), 12u);
-        EXPECT_EQ(history.add(true, words.data(), tick + 2), 0u);
+        EXPECT_EQ(history.add(DecodeFrame(FrameKind::Byte, bytes.data(), tick)), 12u);
+        EXPECT_EQ(history.add(DecodeFrame(FrameKind::Word, words.data(), tick + 2)), 0u);
     }
     EXPECT_DOUBLE_EQ(history.latestSeconds(), 70.05);
     const auto& speed = history.samples(1);

@@ -1,3 +1,4 @@
+#include "monitor/frame_listener.h"
 #include "monitor/live_params.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@ uint32_t Bits(float f) {
 }
 } // namespace
 
-TEST(LiveParams, WordValuesFollowSignednessAndLittleEndianOrder) {
+TEST(LiveParams, DecodedWordsFollowSignednessAndLittleEndianOrder) {
     LiveFrame frame{};
     frame[0] = 0xFF; // d_cdiff, unsigned
     frame[1] = 0xFF;
@@ -22,12 +23,14 @@ TEST(LiveParams, WordValuesFollowSignednessAndLittleEndianOrder) {
     frame[3] = 0x00;
     frame[4] = 0x00; // gearbox_speed: high byte only
     frame[5] = 0x01;
-    EXPECT_EQ(formatWordValue(0, FrameWord(frame.data(), 0)), "65535");
-    EXPECT_EQ(formatWordValue(10, FrameWord(frame.data(), 10)), "-1");
-    EXPECT_EQ(formatWordValue(1, FrameWord(frame.data(), 1)), "1");
-    EXPECT_EQ(formatWordValue(2, FrameWord(frame.data(), 2)), "256");
-    EXPECT_EQ(formatWordValue(10, 0x8000), "-32768");
-    EXPECT_EQ(formatWordValue(11, 0x8000), "32768");
+    const DecodedFrame words = DecodeFrame(FrameKind::Word, frame.data(), 9);
+    EXPECT_EQ(words.count, kWordParCount);
+    EXPECT_EQ(words.values[0], 65535);
+    EXPECT_EQ(words.values[kSteeringWord], -1);
+    EXPECT_EQ(words.values[1], 1);
+    EXPECT_EQ(words.values[2], 256);
+    EXPECT_EQ(wordValue(kSteeringWord, 0x8000), -32768);
+    EXPECT_EQ(wordValue(kPar2bWord, 0x8000), 32768);
 }
 
 TEST(LiveParams, ByteValuesScaleInSinglePrecisionAndKeepIntegersPlain) {
@@ -43,6 +46,6 @@ TEST(LiveParams, ByteValuesScaleInSinglePrecisionAndKeepIntegersPlain) {
 }
 
 TEST(LiveParams, IndexOutsideTheTablesGivesNoText) {
-    EXPECT_EQ(formatWordValue(kWordParCount, 1), "");
+    EXPECT_EQ(wordValue(kWordParCount, 1), 0);
     EXPECT_EQ(formatByteValue(kByteParCount, 1), "");
 }

@@ -139,8 +139,8 @@ TEST(LivePlotTest, DrawsChosenValuesWhileShownAndKeepsTheirMinuteWhileHidden) {
         for (uint32_t tick = from; tick < to; tick += 4) {
             words[2] = static_cast<uint8_t>(tick / 40);
             bytes[15] = 42;
-            window.liveFrame(false, bytes.data(), tick);
-            window.liveFrame(true, words.data(), tick + 2);
+            window.frameArrived(DecodeFrame(FrameKind::Byte, bytes.data(), tick));
+            window.frameArrived(DecodeFrame(FrameKind::Word, words.data(), tick + 2));
         }
     };
     feed(0, 400); // hidden: history only

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/live_grid.h"
 #include "monitor/poll_cycle.h"
 
 #include <map>
@@ -7,9 +8,12 @@
 #include <utility>
 #include <vector>
 
-// A main window as the poll cycle sees it: keeps every text it is given. `View` is
-// PollView or an interface that extends it.
-template <class View = PollView> class RecordingView : public View {
+// The widgets the poll cycle and the live grid drive.
+class PollAndGridView : public PollView, public LiveGridView {};
+
+// A main window as the poll cycle and the live grid see it: keeps every text it is
+// given. `View` is PollAndGridView or an interface that extends both.
+template <class View = PollAndGridView> class RecordingView : public View {
   public:
     void toggleHeartbeat() override { ++heartbeats; }
     void setElapsedText(const std::string& text) override { elapsed = text; }

@@ -20,10 +20,11 @@ class RecordedLog {
     // -1), then a byte frame whose byte j holds `bytes` + j.
     void add(uint32_t tick, uint16_t speed, uint16_t drive, uint8_t bytes = 0) {
         addWords(tick, speed, drive);
-        log_.LogByteFrame(MakeByteFrame(bytes, kHandBrakeSwitchBit).data());
+        log_.frameArrived(
+            DecodeFrame(FrameKind::Byte, MakeByteFrame(bytes, kHandBrakeSwitchBit).data(), 0));
     }
     void addWords(uint32_t tick, uint16_t speed, uint16_t drive) {
-        log_.LogWordFrame(MakeWordFrame(speed, drive).data(), tick);
+        log_.frameArrived(DecodeFrame(FrameKind::Word, MakeWordFrame(speed, drive).data(), tick));
     }
     // Closes the file; returns its path.
     std::string close() {

@@ -1,6 +1,7 @@
 #include "tests/support/qt_test_app.h"
 #include "ui/message_list.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QPaintEvent>
 #include <QScrollBar>
@@ -105,6 +106,30 @@ TEST(MessageList, ALongEntryScrollsSidewaysEndGoesToTheLastEntryAndCopyTakesItWh
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "short again");
     QTest::keyClick(&s.list, Qt::Key_Home);
     EXPECT_EQ(s.list.currentIndex().row(), 0);
+}
+
+// A screen reader meets the entries as a list's items, as in the other windows' lists.
+TEST(MessageList, ReachesAssistiveTechnologyAsAListWithOneItemPerEntry) {
+    ShownList s;
+    for (const char* text : {"Cmd Connect", "Connected", "Read ERR2 = 0"}) {
+        s.list.addEntry(text);
+    }
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&s.list);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    ASSERT_EQ(list->childCount(), 3);
+    QAccessibleInterface* item = list->child(1);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->role(), QAccessible::ListItem);
+    EXPECT_EQ(item->text(QAccessible::Name), QStringLiteral("Connected"));
+    EXPECT_EQ(list->indexOfChild(item), 1);
+    EXPECT_EQ(item->parent(), list);
+    EXPECT_EQ(list->child(1), item); // asked again, the same item
+    EXPECT_EQ(list->child(3), nullptr);
+    s.list.addEntry("Time=0m0s");
+    EXPECT_EQ(list->childCount(), 4);
+    const QRect row = item->rect();
+    EXPECT_EQ(list->childAt(row.center().x(), row.center().y()), item);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "core/key_codes.h"
 #include "tests/support/qt_test_app.h"
 #include "ui/string_grid.h"
 
@@ -83,7 +84,7 @@ TEST_F(StringGridTest, EveryKeystrokeReportsTheEditorTextAndTheCellFollows) {
 
 TEST_F(StringGridTest, EnterCommitsTheEditorThenReportsKey13AndTheHandlerMayRewriteTheCell) {
     QObject::connect(grid, &StringGrid::keyPress, [this](char k) {
-        if (k == 13) {
+        if (k == kEnterKey) {
             events.push_back("cell at enter " + grid->cell(1, 1));
             grid->setCell(1, 1, "7");
         }
