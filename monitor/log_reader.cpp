@@ -4,6 +4,7 @@
 #include "monitor/log_layout.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -69,6 +70,9 @@ class Parser {
         return true;
     }
 
+    // A line named as skipped adds nothing to any column, so what the message says
+    // and what a chart, a pull or an export shows cannot disagree. The last line is
+    // the one a running log is still writing: left out while unfinished, unreported.
     void record(std::string_view line, size_t number, bool last) {
         SplitFields(line, fields_);
         const auto& f = fields_.complete;
@@ -76,46 +80,49 @@ class Parser {
             return; // a line break at the very end, as an editor leaves it
         }
         const bool cut = !fields_.rest.empty();
+        // A word record alone is what the writer leaves when a byte frame failed.
+        const bool whole = f.size() == kLogWordRecordFields || f.size() >= kLogColumnCount;
+        if (cut || !whole) {
+            if (!last) {
+                report(number, cut ? LogProblem::Kind::CutOff : LogProblem::Kind::TooFewFields);
+            }
+            return;
+        }
         long long time = 0;
-        if (f.size() < kLogWordRecordFields || !ParseNumber(f[0], time) || time < 0) {
-            report(number, cut ? LogProblem::Kind::CutOff
-                               : (f.size() < kLogWordRecordFields ? LogProblem::Kind::TooFewFields
-                                                                  : LogProblem::Kind::NotANumber));
+        bool readable = ParseNumber(f[0], time) && time >= 0;
+        for (size_t c = 1; c < kLogColumnCount && readable; ++c) {
+            readable = value(c, row_[c - 1]);
+        }
+        if (!readable) {
+            report(number, LogProblem::Kind::NotANumber);
             return;
         }
         data_.seconds.push_back(static_cast<double>(time) / kLogTimesPerSecond);
-        bool unreadable = false;
-        for (size_t c = 1; c < kLogColumnCount; ++c) {
-            data_.channels[c - 1].push_back(value(c, unreadable));
-        }
-        // A word record alone is what the writer leaves when a byte frame failed.
-        const bool partial = f.size() != kLogWordRecordFields && f.size() < kLogColumnCount;
-        if (cut) {
-            report(number, LogProblem::Kind::CutOff);
-        } else if (unreadable) {
-            report(number, LogProblem::Kind::NotANumber);
-        } else if (partial) {
-            report(number, LogProblem::Kind::TooFewFields);
+        for (size_t c = 0; c < row_.size(); ++c) {
+            data_.channels[c].push_back(row_[c]);
         }
     }
 
   private:
-    float value(size_t column, bool& unreadable) const {
+    // False for a field that is there but holds no number.
+    bool value(size_t column, float& out) const {
+        out = kMissing;
         if (column >= fields_.complete.size()) {
-            return kMissing;
+            return true;
         }
         long long v = 0;
         if (!ParseNumber(fields_.complete[column], v)) {
-            unreadable = true;
-            return kMissing;
+            return false;
         }
-        return static_cast<float>(v);
+        out = static_cast<float>(v);
+        return true;
     }
 
     void report(size_t line, LogProblem::Kind kind) { data_.problems.push_back({line, kind}); }
 
     LogData& data_;
     Fields fields_;
+    std::array<float, kLogColumnCount - 1> row_{};
 };
 
 const char* KindText(LogProblem::Kind kind) {
@@ -164,6 +171,7 @@ LogData ParseDataLog(std::string_view text) {
     }
     if (data.records() == 0 && data.problems.empty()) {
         data.failure = "The log holds no records yet.";
+        data.awaitingRecords = true;
     }
     return data;
 }
