@@ -4,6 +4,7 @@
 #include "dyno/dyno_view.h"
 #include "monitor/channel_chart.h"
 #include "monitor/live_params.h"
+#include "monitor/log_csv.h"
 #include "ui/chart_png.h"
 #include "ui/qt_text.h"
 
@@ -52,6 +53,8 @@ LogPlotWindow::LogPlotWindow(Dialogs& dialogs, QWidget* parent)
             &LogPlotWindow::FitClick);
     connect(button("SavePngButton", QStringLiteral("&Save PNG...")), &QPushButton::clicked, this,
             &LogPlotWindow::SavePngClick);
+    connect(button("ExportCsvButton", QStringLiteral("&Export CSV...")), &QPushButton::clicked,
+            this, &LogPlotWindow::ExportCsvClick);
     selectPull_ = button("SelectPullButton", QStringLiteral("Select &pull"));
     selectPull_->setCheckable(true);
     for (int p = 0; p < 2; ++p) {
@@ -101,12 +104,13 @@ DynoView* LogPlotWindow::dynoView() {
 
 bool LogPlotWindow::openLog(const std::string& path) {
     LogData data = ReadDataLog(path);
-    if (!data.failure.empty()) {
+    // A log opened before its first record is kept: Reload fills it in.
+    if (!data.failure.empty() && !data.awaitingRecords) {
         dialogs_.showMessage(data.failure);
         return false;
     }
-    const bool samePath = path == path_;
-    const QStringList chosen = samePath ? chosenChannels() : kFirstChannels;
+    const bool samePath = path == path_ && data_.records() > 0;
+    const QStringList chosen = path == path_ ? chosenChannels() : kFirstChannels;
     const QCPRange view = chart_->timeRange();
     data_ = std::move(data);
     path_ = path;
@@ -122,6 +126,9 @@ bool LogPlotWindow::openLog(const std::string& path) {
     }
     if (!data_.problems.empty()) {
         dialogs_.showMessage(data_.problemText());
+    }
+    if (data_.awaitingRecords) {
+        cursor_->setText(FromBytes(data_.failure));
     }
     return true;
 }
@@ -196,6 +203,29 @@ void LogPlotWindow::FitClick() {
 void LogPlotWindow::SavePngClick() {
     const QFileInfo log(FromPath(path_.empty() ? std::string("plot") : path_));
     SaveChartPng(*chart_, dialogs_, ToPath(log.dir().filePath(log.completeBaseName() + ".png")));
+}
+
+void LogPlotWindow::ExportCsvClick() {
+    std::vector<size_t> channels;
+    for (const QString& name : chosenChannels()) {
+        const auto at = std::find(data_.names.begin(), data_.names.end(), ToBytes(name));
+        channels.push_back(static_cast<size_t>(at - data_.names.begin()));
+    }
+    if (channels.empty()) {
+        for (size_t c = 0; c < data_.names.size(); ++c) {
+            channels.push_back(c);
+        }
+    }
+    const QFileInfo log(FromPath(path_.empty() ? std::string("plot") : path_));
+    const auto chosen = dialogs_.chooseSaveFile(
+        ToPath(log.dir().filePath(log.completeBaseName() + QStringLiteral(".csv"))));
+    if (!chosen) {
+        return;
+    }
+    const QCPRange view = chart_->timeRange();
+    if (!ExportLogCsv(*chosen, data_, channels, view.lower, view.upper)) {
+        dialogs_.showMessage("Can't save " + *chosen);
+    }
 }
 
 void LogPlotWindow::PullClick(int index) {

@@ -44,6 +44,8 @@ class LogPlotWindow : public QWidget {
     void ReloadClick();
     void FitClick();
     void SavePngClick();
+    // The chosen channels (all when none is chosen) over the time in view, as CSV.
+    void ExportCsvClick();
     // Hands the selected span to the dyno view as pull 1 or 2 and shows it.
     void PullClick(int index);
 
