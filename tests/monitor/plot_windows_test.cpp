@@ -8,6 +8,8 @@
 #include "tests/support/recorded_log.h"
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -93,6 +95,23 @@ TEST_F(LogPlotTest, TwoPullsGoToTheDynoViewWithTheirPeaks) {
     EXPECT_EQ(dyno->curve(1).points.size(), 51u);
     EXPECT_EQ(dyno->peakText(1).toStdString().substr(0, 18), "Pull 2: 118 hp at ");
     EXPECT_EQ(dyno->plot()->graphCount(), 4);
+    // Pull 1 peaks at its last speed, at the right edge: its text must still fit whole.
+    QCustomPlot* plot = dyno->plot();
+    plot->replot();
+    for (int i = 0; i < plot->itemCount(); ++i) {
+        auto* text = qobject_cast<QCPItemText*>(plot->item(i));
+        if (text == nullptr) {
+            continue;
+        }
+        const int width = QFontMetrics(text->font()).horizontalAdvance(text->text());
+        const double x = text->position->pixelPosition().x();
+        const Qt::Alignment side = text->positionAlignment();
+        const double left = side & Qt::AlignRight  ? x - width
+                            : side & Qt::AlignLeft ? x
+                                                   : x - width / 2.0;
+        EXPECT_GE(left, plot->axisRect()->left()) << text->text().toStdString();
+        EXPECT_LE(left + width, plot->axisRect()->right()) << text->text().toStdString();
+    }
     dyno->smoothing()->setValue(3);
     EXPECT_EQ(dyno->curve(0).points.size(), 101u);
     EXPECT_LT(dyno->curve(0).peak.total, dyno->curve(0).points.back().total + 1);
@@ -226,6 +245,50 @@ TEST_F(LogPlotTest, CsvExportHoldsTheChosenChannelsOfTheTimeInView) {
     dialogs.saveAnswers.push_back(folder.file("no/such/folder/x.csv"));
     window.findChild<QPushButton*>("ExportCsvButton")->click();
     EXPECT_EQ(dialogs.texts().back(), "Can't save " + folder.file("no/such/folder/x.csv"));
+}
+
+TEST_F(LogPlotTest, ASecondLogLiesOverTheFirstFromZeroSecondsAndMovesByItsOffset) {
+    opened();
+    RecordedLog second(folder.path().string());
+    for (uint32_t i = 0; i < 20; ++i) {
+        second.add(800 + 4 * i, static_cast<uint16_t>(30 + i), 0);
+    }
+    const std::string other = second.close();
+    dialogs.openAnswers.push_back(other);
+    window.findChild<QPushButton*>("AddLogButton")->click();
+    ChannelChart* chart = window.chart();
+    ASSERT_TRUE(chart->hasOverlay());
+    EXPECT_DOUBLE_EQ(chart->channelGraph(0)->data()->constBegin()->key, 0.0);
+    EXPECT_DOUBLE_EQ(chart->overlayGraph(1)->data()->constBegin()->key, 0.0);
+    EXPECT_EQ(chart->overlayGraph(0)->dataCount(), 20);
+    auto* legend = qobject_cast<QCPLegend*>(chart->axisRect(0)->insetLayout()->elementAt(0));
+    ASSERT_NE(legend, nullptr);
+    EXPECT_EQ(legend->itemCount(), 2);
+    const QString first = QFileInfo(QString::fromStdString(path)).fileName();
+    const QString added = QFileInfo(QString::fromStdString(other)).fileName();
+    chart->setCursorTime(1.0);
+    EXPECT_TRUE(chart->cursorText().contains("speed_kmh (" + first + ") 80   "))
+        << chart->cursorText().toStdString();
+    EXPECT_TRUE(chart->cursorText().contains("speed_kmh (" + added + ") 40   "));
+
+    window.offsetBox()->setValue(2.0);
+    EXPECT_DOUBLE_EQ(chart->overlayGraph(0)->data()->constBegin()->key, 2.0);
+    const QCPRange view = chart->timeRange();
+    const int y = chart->height() / 4;
+    QTest::mousePress(chart, Qt::LeftButton, Qt::ShiftModifier,
+                      QPoint(int(chart->pixelOfTime(10)), y));
+    QTest::mouseMove(chart, QPoint(int(chart->pixelOfTime(15)), y));
+    QTest::mouseRelease(chart, Qt::LeftButton, Qt::ShiftModifier,
+                        QPoint(int(chart->pixelOfTime(15)), y));
+    EXPECT_NEAR(window.offsetBox()->value(), 7.0, 0.2);
+    EXPECT_DOUBLE_EQ(chart->timeRange().lower, view.lower); // the drag moved the log, not the view
+
+    window.selectSpan(30.0, 40.0); // the first log's 40 to 50 s
+    window.findChild<QPushButton*>("Pull1Button")->click();
+    EXPECT_EQ(window.dynoView()->curve(0).points.size(), 101u);
+
+    window.openLog(other);
+    EXPECT_FALSE(window.chart()->hasOverlay());
 }
 
 TEST(LivePlotTest, DrawsChosenValuesWhileShownAndKeepsTheirMinuteWhileHidden) {
