@@ -182,6 +182,12 @@ void ChannelChart::fit() {
         graph->rescaleValueAxis(false);
         first = false;
     }
+    for (QCPGraph* graph : overlays_) {
+        if (graph->dataCount() > 0) {
+            graph->rescaleKeyAxis(true);
+            graph->rescaleValueAxis(true);
+        }
+    }
     replot();
 }
 

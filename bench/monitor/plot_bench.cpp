@@ -98,6 +98,15 @@ void BM_OpenAndPlotTenHourLog(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenAndPlotTenHourLog)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The reader alone: the share of the open that is not drawing.
+void BM_ReadTenHourLog(benchmark::State& state) {
+    const std::string& path = TenHourLog();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ReadDataLog(path).records());
+    }
+}
+BENCHMARK(BM_ReadTenHourLog)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 // The 10-hour log laid over itself (a second drive of the same length), drawn.
 void BM_OverlayTwoTenHourLogs(benchmark::State& state) {
     const std::string& path = TenHourLog();
