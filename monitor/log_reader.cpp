@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 
@@ -210,6 +211,11 @@ LogData ReadDataLog(const std::string& path) {
     }
     // Read in blocks up to the end there is now: a log being written grows meanwhile.
     std::string text;
+    std::error_code unknown;
+    const auto size = std::filesystem::file_size(PathFromText(path), unknown);
+    if (!unknown) {
+        text.reserve(static_cast<size_t>(size) + (1 << 16)); // and a little it may have grown
+    }
     std::vector<char> block(1 << 20);
     while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
         text.append(block.data(), static_cast<size_t>(in.gcount()));
