@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
+#include <vector>
+
 namespace {
 const QColor kPullColours[DynoView::kPulls] = {QColor(214, 39, 40), QColor(31, 119, 180)};
 } // namespace
@@ -71,6 +73,7 @@ void DynoView::redraw() {
     plot_->clearGraphs();
     plot_->clearItems();
     QStringList peaks;
+    std::vector<QCPItemText*> texts;
     for (int p = 0; p < kPulls; ++p) {
         curves_[p] = MakeDynoCurve(pulls_[p], 1.0, smoothing_->value());
         const DynoCurve& curve = curves_[p];
@@ -106,6 +109,7 @@ void DynoView::redraw() {
         text->setText(QStringLiteral("%1 hp at %2 km/h")
                           .arg(curve.peak.total, 0, 'f', 0)
                           .arg(curve.peak.speed, 0, 'f', 0));
+        texts.push_back(text);
         peaks << peakText(p);
     }
     peaks_->setText(peaks.isEmpty() ? QStringLiteral("Select a pull on the log chart.")
@@ -115,6 +119,15 @@ void DynoView::redraw() {
     plot_->xAxis->scaleRange(1.15);
     plot_->yAxis->setRangeLower(0);
     plot_->yAxis->setRangeUpper(plot_->yAxis->range().upper * 1.15 + 1);
+    // A peak near an edge has its text run inward, so the frame never cuts it.
+    const QCPRange speeds = plot_->xAxis->range();
+    for (QCPItemText* text : texts) {
+        const double at = (text->position->key() - speeds.lower) / speeds.size();
+        const Qt::Alignment side = at > 2.0 / 3   ? Qt::AlignRight
+                                   : at < 1.0 / 3 ? Qt::AlignLeft
+                                                  : Qt::AlignHCenter;
+        text->setPositionAlignment(Qt::AlignBottom | side);
+    }
     plot_->replot();
 }
 

@@ -27,10 +27,12 @@ QString ValueText(double value) {
 }
 
 ChannelChart::ChannelChart(QWidget* parent)
-    : QCustomPlot(parent), margins_(new QCPMarginGroup(this)), cursor_(kNoTime) {
+    : QCustomPlot(parent), margins_(new QCPMarginGroup(this)), cursor_(kNoTime),
+      overlayDragFrom_(kNoTime) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    setAutoAddPlottableToLegend(false);
     // Hours of a log in view are hundreds of thousands of points: thin solid lines
     // drawn as plain polylines keep a pan step within a frame.
     setPlottingHint(QCP::phFastPolylines, true);
@@ -58,6 +60,7 @@ void ChannelChart::setChannels(const QStringList& names, bool stacked) {
     plotLayout()->clear();
     rects_.clear();
     graphs_.clear();
+    overlays_.clear();
     cursorLines_.clear();
     spans_.clear();
     stacked_ = stacked;
@@ -86,6 +89,26 @@ void ChannelChart::setChannels(const QStringList& names, bool stacked) {
     linkTimeAxes();
     placeItems();
     setTimeRange(keep);
+}
+
+void ChannelChart::addOverlay(const QString& name, const QString& overlayName) {
+    auto* legend = new QCPLegend;
+    rects_.front()->insetLayout()->addElement(legend, Qt::AlignTop | Qt::AlignRight);
+    legend->setLayer(QStringLiteral("legend"));
+    legend->setBrush(QColor(255, 255, 255, 200));
+    for (size_t i = 0; i < graphs_.size(); ++i) {
+        QCPGraph* graph = graphs_[i];
+        QCPGraph* over = addGraph(graph->keyAxis(), graph->valueAxis());
+        over->setPen(QPen(graph->pen().color(), 1, Qt::DashLine));
+        over->setName(graph->name() + QStringLiteral(" (") + overlayName + QStringLiteral(")"));
+        over->setAdaptiveSampling(true);
+        overlays_.push_back(over);
+        graph->setName(graph->name() + QStringLiteral(" (") + name + QStringLiteral(")"));
+        if (i == 0) {
+            graph->addToLegend(legend);
+            over->addToLegend(legend);
+        }
+    }
 }
 
 QCPAxisRect* ChannelChart::addRect() {
@@ -159,6 +182,12 @@ void ChannelChart::fit() {
         graph->rescaleValueAxis(false);
         first = false;
     }
+    for (QCPGraph* graph : overlays_) {
+        if (graph->dataCount() > 0) {
+            graph->rescaleKeyAxis(true);
+            graph->rescaleValueAxis(true);
+        }
+    }
     replot();
 }
 
@@ -186,23 +215,34 @@ void ChannelChart::setCursorTime(double seconds) {
     overlay_->replot();
 }
 
+namespace {
+
+// The value of the point nearest in time; NaN for an empty graph.
+double ValueAt(const QCPGraph& graph, double seconds) {
+    const auto data = graph.data();
+    if (data->isEmpty()) {
+        return kNoTime;
+    }
+    auto it = data->findBegin(seconds, false);
+    if (it == data->constEnd() ||
+        (it != data->constBegin() && seconds - (it - 1)->key < it->key - seconds)) {
+        --it;
+    }
+    return it->value;
+}
+
+} // namespace
+
 QString ChannelChart::cursorText() const {
     if (std::isnan(cursor_)) {
         return {};
     }
     QString text = QStringLiteral("t = %1 s").arg(cursor_, 0, 'f', 1);
-    for (QCPGraph* graph : graphs_) {
-        const auto data = graph->data();
-        double value = kNoTime;
-        if (!data->isEmpty()) {
-            auto it = data->findBegin(cursor_, false);
-            if (it == data->constEnd() ||
-                (it != data->constBegin() && cursor_ - (it - 1)->key < it->key - cursor_)) {
-                --it;
-            }
-            value = it->value;
+    for (const auto* graphs : {&graphs_, &overlays_}) {
+        for (QCPGraph* graph : *graphs) {
+            text +=
+                QStringLiteral("   %1 %2").arg(graph->name(), ValueText(ValueAt(*graph, cursor_)));
         }
-        text += QStringLiteral("   %1 %2").arg(graph->name(), ValueText(value));
     }
     return text;
 }
@@ -246,7 +286,29 @@ void ChannelChart::keyPressEvent(QKeyEvent* event) {
     }
 }
 
+void ChannelChart::mousePressEvent(QMouseEvent* event) {
+    if (hasOverlay() && (event->modifiers() & Qt::ShiftModifier) != 0) {
+        overlayDragFrom_ = timeAxis()->pixelToCoord(event->position().x());
+        return;
+    }
+    QCustomPlot::mousePressEvent(event);
+}
+
+void ChannelChart::mouseReleaseEvent(QMouseEvent* event) {
+    if (!std::isnan(overlayDragFrom_)) {
+        overlayDragFrom_ = kNoTime;
+        return;
+    }
+    QCustomPlot::mouseReleaseEvent(event);
+}
+
 void ChannelChart::mouseMoveEvent(QMouseEvent* event) {
+    if (!std::isnan(overlayDragFrom_)) {
+        const double at = timeAxis()->pixelToCoord(event->position().x());
+        emit overlayDragged(at - overlayDragFrom_);
+        overlayDragFrom_ = at;
+        return;
+    }
     QCustomPlot::mouseMoveEvent(event);
     if (rects_.empty() || graphs_.empty()) {
         return;
@@ -261,6 +323,7 @@ void FillChannelList(QListWidget& list, const QStringList& names) {
     for (const QString& name : names) {
         auto* item = new QListWidgetItem(name, &list);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setToolTip(name); // the whole name where the narrow list cuts it
         item->setCheckState(Qt::Unchecked);
     }
 }

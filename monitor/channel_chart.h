@@ -19,6 +19,11 @@ class ChannelChart : public QCustomPlot {
     void setChannels(const QStringList& names, bool stacked);
     int channelCount() const { return static_cast<int>(graphs_.size()); }
     QCPGraph* channelGraph(int i) const { return graphs_[static_cast<size_t>(i)]; }
+    // A second log over each channel: dashed, in the channel's colour, on its axes; the
+    // first chart gets a legend naming both logs. Gone with the next setChannels.
+    void addOverlay(const QString& name, const QString& overlayName);
+    QCPGraph* overlayGraph(int i) const { return overlays_[static_cast<size_t>(i)]; }
+    bool hasOverlay() const { return !overlays_.empty(); }
     bool stacked() const { return stacked_; }
 
     QCPRange timeRange() const;
@@ -41,6 +46,8 @@ class ChannelChart : public QCustomPlot {
 
   signals:
     void cursorMoved(double seconds);
+    // A drag with Shift held moves the overlay in time by this much.
+    void overlayDragged(double seconds);
     void spanSelected(double from, double to);
 
   public:
@@ -49,7 +56,9 @@ class ChannelChart : public QCustomPlot {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     QCPAxisRect* addRect();
@@ -59,12 +68,14 @@ class ChannelChart : public QCustomPlot {
 
     std::vector<QCPAxisRect*> rects_;
     std::vector<QCPGraph*> graphs_;
+    std::vector<QCPGraph*> overlays_;
     std::vector<QCPItemStraightLine*> cursorLines_;
     std::vector<QCPItemRect*> spans_;
     QCPMarginGroup* margins_;
     QCPLayer* overlay_ = nullptr;
     QCPRange span_;
     double cursor_;
+    double overlayDragFrom_;
     bool stacked_ = false;
 };
 

@@ -7,12 +7,15 @@
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 
 namespace {
 
 // Later logs of the same second get "_2", "_3", ...; past this many something other
 // than a name clash is wrong, and the log is reported as not created.
 constexpr int kMaxNameSuffix = 1000;
+// The most of a drive a power cut may take.
+constexpr std::chrono::seconds kSyncPeriod{1};
 
 // One record's text, built in place and handed to the stream in one write.
 class RecordText {
@@ -96,18 +99,22 @@ bool DataLog::open() {
     }
     const std::string header = LogHeaderText();
     write(header.data(), header.size());
+    sync_ = std::make_unique<PeriodicSync>(file_, kSyncPeriod);
     return true;
 }
 
 void DataLog::close() {
     if (file_ != nullptr) {
+        sync_.reset();
         std::fclose(file_);
         file_ = nullptr;
     }
 }
 
+// Handed on at once: a line held in the stream's buffer would die with the process.
 void DataLog::write(const char* text, size_t size) {
     std::fwrite(text, 1, size, file_);
+    std::fflush(file_);
 }
 
 void DataLog::frameArrived(const DecodedFrame& frame) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/my_err_log.h"
+#include "core/periodic_sync.h"
 #include "dyno/dino.h"
 #include "monitor/frame_listener.h"
 
@@ -8,10 +9,14 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 
 // The tab-separated file of live frames and dyno estimates, open from Start to Stop
 // of logging. One line per word frame; the byte frame after it completes the line.
+// Each frame's text reaches the operating system as it arrives and the file reaches
+// the disk once a second, so a crash loses at most the line being written and a power
+// cut at most the last second.
 class DataLog : public FrameListener {
   public:
     // The local time used for the file name; injected so tests pick the stamp.
@@ -55,6 +60,7 @@ class DataLog : public FrameListener {
     std::string folder_;
     std::string path_;
     std::FILE* file_ = nullptr;
+    std::unique_ptr<PeriodicSync> sync_;
 };
 
 // The local time of the system clock.

@@ -4,16 +4,19 @@
 #include "dyno/dyno_view.h"
 #include "monitor/channel_chart.h"
 #include "monitor/live_params.h"
+#include "monitor/log_csv.h"
 #include "ui/chart_png.h"
 #include "ui/qt_text.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -27,12 +30,23 @@ QString FileName(const std::string& path) {
     return QFileInfo(FromPath(path)).fileName();
 }
 
+void SetColumn(QCPGraph& graph, const LogData& data, const QString& name, double shift) {
+    const auto at = std::find(data.names.begin(), data.names.end(), ToBytes(name));
+    const std::vector<float>& column = data.channels[at - data.names.begin()];
+    const size_t n = data.records();
+    QVector<QCPGraphData> points(static_cast<qsizetype>(n));
+    for (size_t i = 0; i < n; ++i) {
+        points[static_cast<qsizetype>(i)] = {data.seconds[i] + shift, column[i]};
+    }
+    graph.data()->set(points, true);
+}
+
 } // namespace
 
 LogPlotWindow::LogPlotWindow(Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window), dialogs_(dialogs), chart_(new ChannelChart(this)),
       list_(new QListWidget(this)), stacked_(new QCheckBox(QStringLiteral("S&tacked"), this)),
-      cursor_(new QLabel(this)) {
+      offset_(new QDoubleSpinBox(this)), cursor_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Plot log"));
     setObjectName(QStringLiteral("LogPlotWindow"));
     resize(1000, 640);
@@ -48,10 +62,14 @@ LogPlotWindow::LogPlotWindow(Dialogs& dialogs, QWidget* parent)
             &LogPlotWindow::OpenClick);
     connect(button("ReloadButton", QStringLiteral("&Reload")), &QPushButton::clicked, this,
             &LogPlotWindow::ReloadClick);
+    connect(button("AddLogButton", QStringLiteral("&Add log...")), &QPushButton::clicked, this,
+            &LogPlotWindow::AddLogClick);
     connect(button("FitButton", QStringLiteral("&Fit")), &QPushButton::clicked, this,
             &LogPlotWindow::FitClick);
     connect(button("SavePngButton", QStringLiteral("&Save PNG...")), &QPushButton::clicked, this,
             &LogPlotWindow::SavePngClick);
+    connect(button("ExportCsvButton", QStringLiteral("&Export CSV...")), &QPushButton::clicked,
+            this, &LogPlotWindow::ExportCsvClick);
     selectPull_ = button("SelectPullButton", QStringLiteral("Select &pull"));
     selectPull_->setCheckable(true);
     for (int p = 0; p < 2; ++p) {
@@ -65,7 +83,16 @@ LogPlotWindow::LogPlotWindow(Dialogs& dialogs, QWidget* parent)
             bar->addWidget(b);
         }
     }
-    bar->insertWidget(3, stacked_);
+    bar->insertWidget(4, stacked_);
+    offset_->setObjectName(QStringLiteral("OffsetBox"));
+    offset_->setRange(-1e6, 1e6);
+    offset_->setDecimals(1);
+    offset_->setSingleStep(0.1);
+    offset_->setPrefix(QStringLiteral("Offset "));
+    offset_->setSuffix(QStringLiteral(" s"));
+    offset_->setToolTip(QStringLiteral("Time offset of the added log (or drag it with Shift)"));
+    offset_->setEnabled(false);
+    bar->addWidget(offset_);
     bar->addStretch();
 
     auto* split = new QSplitter(this);
@@ -82,6 +109,9 @@ LogPlotWindow::LogPlotWindow(Dialogs& dialogs, QWidget* parent)
     connect(stacked_, &QCheckBox::toggled, this, &LogPlotWindow::plotChosen);
     connect(selectPull_, &QPushButton::toggled, chart_, &ChannelChart::setSpanSelecting);
     connect(chart_, &ChannelChart::spanSelected, this, &LogPlotWindow::selectSpan);
+    connect(offset_, &QDoubleSpinBox::valueChanged, this, &LogPlotWindow::plotOverlay);
+    connect(chart_, &ChannelChart::overlayDragged, this,
+            [this](double seconds) { offset_->setValue(offset_->value() + seconds); });
     connect(chart_, &ChannelChart::cursorMoved, this,
             [this] { cursor_->setText(chart_->cursorText()); });
 }
@@ -101,13 +131,19 @@ DynoView* LogPlotWindow::dynoView() {
 
 bool LogPlotWindow::openLog(const std::string& path) {
     LogData data = ReadDataLog(path);
-    if (!data.failure.empty()) {
+    // A log opened before its first record is kept: Reload fills it in.
+    if (!data.failure.empty() && !data.awaitingRecords) {
         dialogs_.showMessage(data.failure);
         return false;
     }
-    const bool samePath = path == path_;
-    const QStringList chosen = samePath ? chosenChannels() : kFirstChannels;
+    const bool samePath = path == path_ && data_.records() > 0;
+    const QStringList chosen = path == path_ ? chosenChannels() : kFirstChannels;
     const QCPRange view = chart_->timeRange();
+    if (path != path_) {
+        overlay_ = LogData();
+        overlayPath_.clear();
+        offset_->setEnabled(false);
+    }
     data_ = std::move(data);
     path_ = path;
     setWindowTitle(QStringLiteral("Plot log - ") + FileName(path));
@@ -122,6 +158,9 @@ bool LogPlotWindow::openLog(const std::string& path) {
     }
     if (!data_.problems.empty()) {
         dialogs_.showMessage(data_.problemText());
+    }
+    if (data_.awaitingRecords) {
+        cursor_->setText(FromBytes(data_.failure));
     }
     return true;
 }
@@ -146,15 +185,12 @@ void LogPlotWindow::chooseChannels(const QStringList& names) {
 void LogPlotWindow::plotChosen() {
     const QStringList names = chosenChannels();
     chart_->setChannels(names, stacked_->isChecked());
-    const size_t n = data_.records();
     for (int g = 0; g < names.size(); ++g) {
-        const auto at = std::find(data_.names.begin(), data_.names.end(), ToBytes(names[g]));
-        const std::vector<float>& column = data_.channels[at - data_.names.begin()];
-        QVector<QCPGraphData> points(static_cast<qsizetype>(n));
-        for (size_t i = 0; i < n; ++i) {
-            points[static_cast<qsizetype>(i)] = {data_.seconds[i], column[i]};
-        }
-        chart_->channelGraph(g)->data()->set(points, true);
+        SetColumn(*chart_->channelGraph(g), data_, names[g], shift());
+    }
+    if (overlay_.records() > 0 && !names.isEmpty()) {
+        chart_->addOverlay(FileName(path_), FileName(overlayPath_));
+        plotOverlay();
     }
     if (names.isEmpty() || chart_->channelGraph(0)->dataCount() == 0) {
         chart_->replot();
@@ -163,9 +199,52 @@ void LogPlotWindow::plotChosen() {
     // Each value axis fits its own channel; the time stays where the user put it.
     for (int g = 0; g < chart_->channelCount(); ++g) {
         chart_->channelGraph(g)->rescaleValueAxis(false);
+        if (chart_->hasOverlay()) {
+            chart_->overlayGraph(g)->rescaleValueAxis(true);
+        }
     }
     chart_->replot();
     cursor_->setText(chart_->cursorText());
+}
+
+void LogPlotWindow::plotOverlay() {
+    if (!chart_->hasOverlay()) {
+        return;
+    }
+    const double start = overlay_.seconds.front() - offset_->value();
+    for (int g = 0; g < chart_->channelCount(); ++g) {
+        SetColumn(*chart_->overlayGraph(g), overlay_, chart_->channelGraph(g)->valueAxis()->label(),
+                  -start);
+    }
+    chart_->replot();
+    cursor_->setText(chart_->cursorText());
+}
+
+double LogPlotWindow::shift() const {
+    return overlay_.records() > 0 && data_.records() > 0 ? -data_.seconds.front() : 0;
+}
+
+bool LogPlotWindow::addLog(const std::string& path) {
+    LogData data = ReadDataLog(path);
+    if (!data.failure.empty()) {
+        dialogs_.showMessage(data.failure);
+        return false;
+    }
+    if (!data.problems.empty()) {
+        dialogs_.showMessage(data.problemText());
+    }
+    const double before = shift();
+    overlay_ = std::move(data);
+    overlayPath_ = path;
+    {
+        const QSignalBlocker quiet(offset_);
+        offset_->setValue(0);
+    }
+    offset_->setEnabled(true);
+    selectSpan(spanFrom_ - before + shift(), spanTo_ - before + shift());
+    plotChosen();
+    chart_->fit();
+    return true;
 }
 
 void LogPlotWindow::selectSpan(double from, double to) {
@@ -180,6 +259,15 @@ void LogPlotWindow::selectSpan(double from, double to) {
 void LogPlotWindow::OpenClick() {
     if (const auto path = dialogs_.chooseOpenFile()) {
         openLog(*path);
+    }
+}
+
+void LogPlotWindow::AddLogClick() {
+    if (data_.records() == 0) {
+        return;
+    }
+    if (const auto path = dialogs_.chooseOpenFile()) {
+        addLog(*path);
     }
 }
 
@@ -198,16 +286,39 @@ void LogPlotWindow::SavePngClick() {
     SaveChartPng(*chart_, dialogs_, ToPath(log.dir().filePath(log.completeBaseName() + ".png")));
 }
 
+void LogPlotWindow::ExportCsvClick() {
+    std::vector<size_t> channels;
+    for (const QString& name : chosenChannels()) {
+        const auto at = std::find(data_.names.begin(), data_.names.end(), ToBytes(name));
+        channels.push_back(static_cast<size_t>(at - data_.names.begin()));
+    }
+    if (channels.empty()) {
+        for (size_t c = 0; c < data_.names.size(); ++c) {
+            channels.push_back(c);
+        }
+    }
+    const QFileInfo log(FromPath(path_.empty() ? std::string("plot") : path_));
+    const auto chosen = dialogs_.chooseSaveFile(
+        ToPath(log.dir().filePath(log.completeBaseName() + QStringLiteral(".csv"))));
+    if (!chosen) {
+        return;
+    }
+    const QCPRange view = chart_->timeRange();
+    if (!ExportLogCsv(*chosen, data_, channels, view.lower - shift(), view.upper - shift())) {
+        dialogs_.showMessage("Can't save " + *chosen);
+    }
+}
+
 void LogPlotWindow::PullClick(int index) {
     if (!(spanTo_ > spanFrom_)) {
         return;
     }
     const QString label = QStringLiteral("%1, %2-%3 s")
                               .arg(FileName(path_))
-                              .arg(spanFrom_, 0, 'f', 1)
-                              .arg(spanTo_, 0, 'f', 1);
+                              .arg(spanFrom_ - shift(), 0, 'f', 1)
+                              .arg(spanTo_ - shift(), 0, 'f', 1);
     DynoView* view = dynoView();
-    view->setPull(index, PullFromLog(data_, spanFrom_, spanTo_), label);
+    view->setPull(index, PullFromLog(data_, spanFrom_ - shift(), spanTo_ - shift()), label);
     view->show();
     view->raise();
 }

@@ -10,6 +10,7 @@ class ChannelChart;
 class Dialogs;
 class DynoView;
 class QCheckBox;
+class QDoubleSpinBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -25,6 +26,11 @@ class LogPlotWindow : public QWidget {
     bool openLog(const std::string& path);
     const LogData& data() const { return data_; }
     const std::string& path() const { return path_; }
+    // Lays a second log over the charts, both from zero seconds; false when it could
+    // not be read. Opening another log drops it.
+    bool addLog(const std::string& path);
+    const LogData& overlay() const { return overlay_; }
+    QDoubleSpinBox* offsetBox() const { return offset_; }
 
     // Channel names as checked in the list, in list order.
     QStringList chosenChannels() const;
@@ -41,9 +47,12 @@ class LogPlotWindow : public QWidget {
 
   public slots:
     void OpenClick();
+    void AddLogClick();
     void ReloadClick();
     void FitClick();
     void SavePngClick();
+    // The chosen channels (all when none is chosen) over the time in view, as CSV.
+    void ExportCsvClick();
     // Hands the selected span to the dyno view as pull 1 or 2 and shows it.
     void PullClick(int index);
 
@@ -51,13 +60,19 @@ class LogPlotWindow : public QWidget {
     QPushButton* button(const char* name, const QString& text);
     void fillList();
     void plotChosen();
+    void plotOverlay();
+    // Chart time minus log time: with an overlay both logs start at zero.
+    double shift() const;
 
     Dialogs& dialogs_;
     LogData data_;
     std::string path_;
+    LogData overlay_;
+    std::string overlayPath_;
     ChannelChart* chart_;
     QListWidget* list_;
     QCheckBox* stacked_;
+    QDoubleSpinBox* offset_;
     QPushButton* selectPull_;
     QPushButton* pulls_[2];
     QLabel* cursor_;

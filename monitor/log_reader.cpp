@@ -4,10 +4,11 @@
 #include "monitor/log_layout.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 
@@ -34,10 +35,49 @@ void SplitFields(std::string_view line, Fields& out) {
     out.rest = line.substr(start);
 }
 
-bool ParseNumber(std::string_view field, long long& value) {
-    const char* end = field.data() + field.size();
-    const auto result = std::from_chars(field.data(), end, value);
-    return result.ec == std::errc() && result.ptr == end && !field.empty();
+// A record line read in one pass: hours of a log are millions of fields, so each
+// number is taken as its digits go by rather than split out and parsed again.
+struct RecordScan {
+    size_t fields = 0; // tab-ended fields, also those past the known columns
+    bool cut = false;  // something trails the last tab
+    std::array<long long, kLogColumnCount> values{};
+    std::array<bool, kLogColumnCount> numbers{};
+};
+
+void ScanRecord(std::string_view line, RecordScan& out) {
+    out.fields = 0;
+    out.cut = false;
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    while (p < end) {
+        const bool negative = *p == '-';
+        const char* const digits = p + (negative ? 1 : 0);
+        p = digits;
+        unsigned long long magnitude = 0;
+        bool fits = true;
+        for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p) {
+            fits = fits && !__builtin_mul_overflow(magnitude, 10ULL, &magnitude) &&
+                   !__builtin_add_overflow(magnitude, static_cast<unsigned>(*p - '0'), &magnitude);
+        }
+        bool number = p != digits && p < end && *p == kLogFieldEnd && fits &&
+                      magnitude <= (negative ? 1ULL << 63 : (1ULL << 63) - 1);
+        if (p < end && *p != kLogFieldEnd) {
+            p = static_cast<const char*>(
+                std::memchr(p, kLogFieldEnd, static_cast<size_t>(end - p)));
+        }
+        if (p == nullptr || p == end) {
+            out.cut = true;
+            return;
+        }
+        if (out.fields < kLogColumnCount) {
+            out.numbers[out.fields] = number;
+            // Two's complement: the magnitude 2^63 of the lowest value wraps to itself.
+            out.values[out.fields] = negative ? static_cast<long long>(0ULL - magnitude)
+                                              : static_cast<long long>(magnitude);
+        }
+        ++out.fields;
+        ++p;
+    }
 }
 
 class Parser {
@@ -69,53 +109,46 @@ class Parser {
         return true;
     }
 
+    // A line named as skipped adds nothing to any column, so what the message says
+    // and what a chart, a pull or an export shows cannot disagree. The last line is
+    // the one a running log is still writing: left out while unfinished, unreported.
     void record(std::string_view line, size_t number, bool last) {
-        SplitFields(line, fields_);
-        const auto& f = fields_.complete;
-        if (last && f.empty() && fields_.rest.empty()) {
+        ScanRecord(line, scan_);
+        if (last && line.empty()) {
             return; // a line break at the very end, as an editor leaves it
         }
-        const bool cut = !fields_.rest.empty();
-        long long time = 0;
-        if (f.size() < kLogWordRecordFields || !ParseNumber(f[0], time) || time < 0) {
-            report(number, cut ? LogProblem::Kind::CutOff
-                               : (f.size() < kLogWordRecordFields ? LogProblem::Kind::TooFewFields
-                                                                  : LogProblem::Kind::NotANumber));
+        // A word record alone is what the writer leaves when a byte frame failed.
+        const size_t n = scan_.fields;
+        const bool whole = n == kLogWordRecordFields || n >= kLogColumnCount;
+        if (scan_.cut || !whole) {
+            if (!last) {
+                report(number,
+                       scan_.cut ? LogProblem::Kind::CutOff : LogProblem::Kind::TooFewFields);
+            }
             return;
         }
-        data_.seconds.push_back(static_cast<double>(time) / kLogTimesPerSecond);
-        bool unreadable = false;
-        for (size_t c = 1; c < kLogColumnCount; ++c) {
-            data_.channels[c - 1].push_back(value(c, unreadable));
+        const size_t present = std::min(n, kLogColumnCount);
+        bool readable = scan_.values[0] >= 0;
+        for (size_t c = 0; c < present; ++c) {
+            readable = readable && scan_.numbers[c];
         }
-        // A word record alone is what the writer leaves when a byte frame failed.
-        const bool partial = f.size() != kLogWordRecordFields && f.size() < kLogColumnCount;
-        if (cut) {
-            report(number, LogProblem::Kind::CutOff);
-        } else if (unreadable) {
+        if (!readable) {
             report(number, LogProblem::Kind::NotANumber);
-        } else if (partial) {
-            report(number, LogProblem::Kind::TooFewFields);
+            return;
+        }
+        data_.seconds.push_back(static_cast<double>(scan_.values[0]) / kLogTimesPerSecond);
+        for (size_t c = 1; c < kLogColumnCount; ++c) {
+            data_.channels[c - 1].push_back(c < present ? static_cast<float>(scan_.values[c])
+                                                        : kMissing);
         }
     }
 
   private:
-    float value(size_t column, bool& unreadable) const {
-        if (column >= fields_.complete.size()) {
-            return kMissing;
-        }
-        long long v = 0;
-        if (!ParseNumber(fields_.complete[column], v)) {
-            unreadable = true;
-            return kMissing;
-        }
-        return static_cast<float>(v);
-    }
-
     void report(size_t line, LogProblem::Kind kind) { data_.problems.push_back({line, kind}); }
 
     LogData& data_;
     Fields fields_;
+    RecordScan scan_;
 };
 
 const char* KindText(LogProblem::Kind kind) {
@@ -164,6 +197,7 @@ LogData ParseDataLog(std::string_view text) {
     }
     if (data.records() == 0 && data.problems.empty()) {
         data.failure = "The log holds no records yet.";
+        data.awaitingRecords = true;
     }
     return data;
 }
@@ -177,6 +211,11 @@ LogData ReadDataLog(const std::string& path) {
     }
     // Read in blocks up to the end there is now: a log being written grows meanwhile.
     std::string text;
+    std::error_code unknown;
+    const auto size = std::filesystem::file_size(PathFromText(path), unknown);
+    if (!unknown) {
+        text.reserve(static_cast<size_t>(size) + (1 << 16)); // and a little it may have grown
+    }
     std::vector<char> block(1 << 20);
     while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
         text.append(block.data(), static_cast<size_t>(in.gcount()));

@@ -24,6 +24,8 @@ struct LogData {
     std::vector<LogProblem> problems;
     // Set when nothing could be read at all; `problems` is then empty.
     std::string failure;
+    // The failure is only that no record has arrived yet: the log may still grow.
+    bool awaitingRecords = false;
 
     size_t records() const { return seconds.size(); }
     // "" when everything was read; otherwise one text naming what was skipped.

@@ -94,12 +94,12 @@ def map_view(s, out_dir):
 
 
 def plot_windows(out_dir):
-    """The log plot, the dyno chart and the live plot, from the simulator's data: the
-    pictures the plot scenario takes of them."""
+    """The log plot, the dyno chart, the live plot and two drives overlaid, from the
+    simulator's data: the pictures the plot scenario takes of them."""
     made = []
     with tempfile.TemporaryDirectory() as shots:
         test_plot.main(shots)
-        for name in ("plot-log", "dyno", "live-plot"):
+        for name in ("plot-log", "dyno", "live-plot", "overlay"):
             made.append(shutil.copy(os.path.join(shots, name + ".png"), out_dir))
     return made
 

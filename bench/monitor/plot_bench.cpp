@@ -8,6 +8,7 @@
 #include "monitor/channel_chart.h"
 #include "monitor/data_log.h"
 #include "monitor/live_plot_window.h"
+#include "monitor/log_csv.h"
 #include "monitor/log_plot_window.h"
 #include "monitor/tick.h"
 
@@ -96,6 +97,52 @@ void BM_OpenAndPlotTenHourLog(benchmark::State& state) {
     state.SetLabel("360000 records");
 }
 BENCHMARK(BM_OpenAndPlotTenHourLog)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The reader alone: the share of the open that is not drawing.
+void BM_ReadTenHourLog(benchmark::State& state) {
+    const std::string& path = TenHourLog();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ReadDataLog(path).records());
+    }
+}
+BENCHMARK(BM_ReadTenHourLog)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The 10-hour log laid over itself (a second drive of the same length), drawn.
+void BM_OverlayTwoTenHourLogs(benchmark::State& state) {
+    const std::string& path = TenHourLog();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto w = std::make_unique<ShownLogPlot>();
+        state.ResumeTiming();
+        if (!w->window.openLog(path) || !w->window.addLog(path)) {
+            state.SkipWithError("the logs did not open");
+        }
+        w->window.chart()->repaint();
+        state.PauseTiming();
+        w.reset();
+        state.ResumeTiming();
+    }
+    state.SetLabel("2 x 360000 records");
+}
+BENCHMARK(BM_OverlayTwoTenHourLogs)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Every channel of the whole 10-hour log to a CSV file, through the safe replacement.
+void BM_CsvExportTenHourLog(benchmark::State& state) {
+    const LogData data = ReadDataLog(TenHourLog());
+    std::vector<size_t> all(data.names.size());
+    for (size_t c = 0; c < all.size(); ++c) {
+        all[c] = c;
+    }
+    const TempDir folder;
+    const std::string csv = folder.file("drive.csv");
+    for (auto _ : state) {
+        if (!ExportLogCsv(csv, data, all, 0, 1e9)) {
+            state.SkipWithError("the export failed");
+        }
+    }
+    state.SetLabel(std::to_string(all.size()) + " channels");
+}
+BENCHMARK(BM_CsvExportTenHourLog)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // One pan (arrow key) or zoom (+/-) step, drawn: the whole drive in view, or ten minutes.
 void BM_PanZoomStep(benchmark::State& state) {

@@ -1,14 +1,15 @@
 """The plot windows as a person uses them: a drive recorded from the simulator
 with the live plot open, then File > Plot log... on that log, a pull selected
-with the mouse and charted in the dyno view, and the log chart saved as a PNG.
-The screenshots of the three windows land in the keep folder."""
+with the mouse and charted in the dyno view, the log chart saved as a PNG, a
+second drive laid over the first and the chart exported as CSV.
+The screenshots of the windows land in the keep folder."""
 
 import glob
 import os
 import sys
 import time
 
-from harness import E2EError, Session
+from harness import E2EError, Session, wait_for
 import layout
 
 
@@ -59,9 +60,14 @@ def main(keep_dir):
         s.start_sim()
         s.start_korvex()
         record_drive(s, 12)
+        # A second, shorter drive to lay over the first.
+        time.sleep(1.1)  # a log name of its own second
+        s.click_control(*layout.FILE_LOG)
+        time.sleep(8)
+        s.click_control(*layout.FILE_LOG)
 
-        logs = glob.glob(os.path.join(s.work, "pars*.txt"))
-        check(len(logs) == 1, f"expected one log, found {logs}")
+        logs = sorted(glob.glob(os.path.join(s.work, "pars*.txt")))
+        check(len(logs) == 2, f"expected two logs, found {logs}")
         s.xdotool("windowactivate", "--sync", s.window, check=False)
         s.menu(layout.FILE_MENU_X, layout.FILE_PLOT_LOG)
         s.enter_file_name(s.find_window("^Open$"), logs[0])
@@ -91,9 +97,28 @@ def main(keep_dir):
         time.sleep(0.5)
         with open(saved, "rb") as f:
             check(f.read(8) == b"\x89PNG\r\n\x1a\n", "the saved picture is no PNG")
+
+        s.close_window(dyno)
+        focus(s, plot)
+        s.keys("alt+a")  # Add log...
+        s.enter_file_name(s.find_window("^Open$"), logs[1])
+        time.sleep(1.0)
+        s.window_screenshot(plot, "overlay.png")
+
+        focus(s, plot)
+        s.keys("alt+e")  # Export CSV...
+        csv = os.path.join(s.work, "drive.csv")
+        s.enter_file_name(s.find_window("^Save As$"), csv)
+        wait_for(lambda: os.path.exists(csv), 10, "the CSV file")
+        with open(csv, newline="") as f:
+            rows = f.read().split("\r\n")
+        check(rows[0] == "time_s,speed_kmh,dino_total", f"CSV header: {rows[0]!r}")
+        check(len(rows) > 50 and rows[1].count(",") == 2, f"CSV rows: {rows[:3]}")
+
         s.click_control(*layout.START)  # Stop
         check(s.close_korvex() == 0, "korvex did not exit with 0")
-        print(f"plot e2e: {logs[0]} plotted, a pull charted, {saved} saved")
+        print(f"plot e2e: {logs[0]} plotted, a pull charted, {saved} saved, "
+              f"{logs[1]} laid over it, {len(rows) - 2} rows exported")
     finally:
         s.close()
 

@@ -15,6 +15,8 @@
 #include "link/device_commands.h"
 #include "monitor/data_log.h"
 #include "monitor/live_grid.h"
+#include "monitor/log_layout.h"
+#include "monitor/log_reader.h"
 #include "monitor/poll_cycle.h"
 
 #include <algorithm>
@@ -27,6 +29,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -228,6 +231,50 @@ void FuzzDinoFile(const uint8_t* data, size_t size) {
     for (const float f : dino.Values()) {
         (void)DinoEditor::ValueText(f, ',');
     }
+}
+
+bool SameValue(float a, float b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+// Any bytes as a data log (after a log header when they have none). Each line is read
+// or skipped on its own merits: the records read are, in order, what each line gives
+// after the header alone, and a line named as skipped gives nothing to any column.
+void FuzzDataLog(const uint8_t* data, size_t size) {
+    std::string text(reinterpret_cast<const char*>(data), std::min<size_t>(size, 1 << 14));
+    const LogData raw = ParseDataLog(text);
+    if (!raw.failure.empty() && !raw.awaitingRecords) {
+        text = LogHeaderText() + "\n" + text;
+    }
+    const LogData all = ParseDataLog(text);
+    Require(all.failure.empty() || all.awaitingRecords, "a log with its header opens");
+    const size_t headerEnd = text.find('\n');
+    const std::string header = text.substr(0, headerEnd);
+    std::vector<bool> kept;
+    size_t record = 0;
+    for (size_t start = headerEnd + 1; start <= text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        const LogData one = ParseDataLog(header + "\n" + text.substr(start, end - start) + "\n");
+        Require(one.records() <= 1, "a line gives at most one record");
+        kept.push_back(one.records() == 1);
+        if (one.records() == 1) {
+            Require(record < all.records() && all.seconds[record] == one.seconds[0],
+                    "a readable line is read, in its place");
+            for (size_t c = 0; c < all.channels.size(); ++c) {
+                Require(all.channels[c].size() == all.records() &&
+                            SameValue(all.channels[c][record], one.channels[c][0]),
+                        "every column holds the line's own value");
+            }
+            ++record;
+        }
+        start = end + 1;
+    }
+    Require(record == all.records(), "nothing but the lines' records is read");
+    for (const LogProblem& p : all.problems) {
+        Require(p.line >= 2 && p.line - 2 < kept.size() && !kept[p.line - 2],
+                "a line named as skipped gives nothing");
+    }
+    (void)all.problemText();
 }
 
 // Connect answers and frames as the controller's reads, with the data log on, through

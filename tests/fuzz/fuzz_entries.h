@@ -13,6 +13,7 @@ void FuzzPastedText(const uint8_t* data, size_t size);
 void FuzzDinoFile(const uint8_t* data, size_t size);
 void FuzzLiveFrames(const uint8_t* data, size_t size);
 void FuzzSerialAnswers(const uint8_t* data, size_t size);
+void FuzzDataLog(const uint8_t* data, size_t size);
 
 // A folder of this process for the files an entry writes, removed at exit.
 const char* FuzzScratchFolder();
@@ -26,5 +27,5 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"intel_hex", FuzzIntelHex},     {"typed_text", FuzzTypedText},
     {"config_file", FuzzConfigFile}, {"dino_file", FuzzDinoFile},
     {"live_frames", FuzzLiveFrames}, {"serial_answers", FuzzSerialAnswers},
-    {"pasted_text", FuzzPastedText},
+    {"pasted_text", FuzzPastedText}, {"data_log", FuzzDataLog},
 };
