@@ -29,7 +29,7 @@ class MessageListModel : public QAbstractListModel {
 // A list that only ever grows, drawn as a one-column table: rows of one fixed height
 // are placed without measuring any entry, so a session of 100,000 messages stays as
 // quick to append to as a fresh one (a list view lays every entry out again). Assistive
-// technology meets it as a list of entries (MessageListAccessible).
+// technology meets it as a list of entries.
 class MessageList : public QTableView, public ListSink {
     Q_OBJECT
   public:
