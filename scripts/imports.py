@@ -10,7 +10,7 @@ import re
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-ROOMS = ["app", "config", "dyno", "firmware", "monitor", "isp", "ui", "link", "core", "sim"]
+ROOMS = ["app", "cli", "config", "dyno", "firmware", "monitor", "isp", "ui", "link", "core", "sim"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 

@@ -8,7 +8,7 @@ db="$root/${1:-build}/compile_commands.json"
 mapfile -t files < <(python3 - "$root" "$db" <<'PY'
 import json, os, sys
 root, db = sys.argv[1], sys.argv[2]
-rooms = {"core", "link", "monitor", "config", "firmware", "dyno", "isp", "sim", "app"}
+rooms = {"core", "link", "monitor", "config", "firmware", "dyno", "isp", "sim", "app", "cli"}
 for entry in json.load(open(db)):
     path = os.path.relpath(entry["file"], root)
     if path.split(os.sep)[0] in rooms and "qt6" not in entry.get("command", ""):
