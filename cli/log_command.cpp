@@ -7,6 +7,7 @@
 #include "monitor/tick.h"
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -171,6 +172,12 @@ ExitCode RunLog(const CliIo& io, const LogOptions& options) {
     if (options.durationSec) {
         deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                       std::chrono::duration<double>(*options.durationSec));
+    }
+    std::error_code ec;
+    if (!options.outDir.empty() && !std::filesystem::is_directory(options.outDir, ec) &&
+        !std::filesystem::create_directories(options.outDir, ec)) {
+        io.err << "Can't create folder " << options.outDir << '\n';
+        return ExitCode::FileTrouble;
     }
     const LogContext context{io, options, deadline, log, dino};
     // While waiting, the failed tries of every second stay quiet.
