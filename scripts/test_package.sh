@@ -30,12 +30,15 @@ fi
 expected=$(sort <<EOF
 -rw-r--r-- root/root ./lib/udev/rules.d/70-korvex.rules
 lrwxrwxrwx root/root ./usr/bin/korvex -> ../lib/korvex/korvex
+-rwxr-xr-x root/root ./usr/bin/korvex-cli
 -rwxr-xr-x root/root ./usr/bin/korvex-sim
+-rw-r--r-- root/root ./usr/lib/systemd/user/korvex-cli-log.service
 -rwxr-xr-x root/root ./usr/lib/korvex/korvex
 -rwxr-xr-x root/root ./usr/lib/korvex/korvex-menu
 -rw-r--r-- root/root ./usr/share/applications/org.korvex.korvex.desktop
 -rw-r--r-- root/root ./usr/share/icons/hicolor/256x256/apps/korvex.png
 -rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/korvex.svg
+-rw-r--r-- root/root ./usr/share/man/man1/korvex-cli.1.gz
 -rw-r--r-- root/root ./usr/share/man/man1/korvex.1.gz
 -rw-r--r-- root/root ./usr/share/metainfo/org.korvex.korvex.metainfo.xml
 $isp_line
@@ -68,7 +71,9 @@ head = open(sys.argv[1], "rb").read(24)
 sys.exit(not (head[:8] == b"\x89PNG\r\n\x1a\n" and struct.unpack(">II", head[16:24]) == (256, 256)))
 EOF
 appstreamcli validate --no-net "$r/usr/share/metainfo/org.korvex.korvex.metainfo.xml"
-zcat "$r/usr/share/man/man1/korvex.1.gz" | groff -man -ww -z 2>"$scratch/man.err"
+for page in korvex korvex-cli; do
+    zcat "$r/usr/share/man/man1/$page.1.gz" | groff -man -ww -z 2>>"$scratch/man.err"
+done
 [ ! -s "$scratch/man.err" ] || fail "the manual page has faults: $(cat "$scratch/man.err")"
 
 echo "== package: postinst"
