@@ -2,14 +2,17 @@
 
 #include "core/list_sink.h"
 
+#include <istream>
 #include <ostream>
 
 // Where a command's output goes: data to `out`, messages to `err`. `terminal` says
-// whether `err` is a terminal a person watches (status lines, progress, questions).
+// whether `err` is a terminal a person watches (status lines, progress); `in` is set
+// only when a person can also answer a question there.
 struct CliIo {
     std::ostream& out;
     std::ostream& err;
     bool terminal = false;
+    std::istream* in = nullptr;
 };
 
 // The message list of the windows becomes lines on standard error.

@@ -4,6 +4,7 @@
 #include "cli/exit_codes.h"
 #include "cli/port_choice.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -37,6 +38,16 @@ struct DynoOptions {
     bool json = false;
 };
 ExitCode RunDyno(const CliIo& io, const DynoOptions& options);
+
+struct UpdateOptions {
+    PortChoice port;
+    uint8_t board = 0; // a board id, or kAutoDeviceType
+    bool yes = false;
+    bool recover = false;
+};
+ExitCode RunUpdate(const CliIo& io, const UpdateOptions& options);
+// "auto" or a device type's name as the device-type dialog lists it.
+std::optional<uint8_t> BoardChoice(const std::string& text);
 
 // Text with the characters JSON needs escaped, in quotes.
 std::string JsonString(const std::string& text);

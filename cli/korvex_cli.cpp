@@ -2,6 +2,8 @@
 
 #include "cli/commands.h"
 
+#include "firmware/firmware_state.h"
+
 #include <CLI/CLI.hpp>
 
 #include <functional>
@@ -61,6 +63,8 @@ struct Options {
     std::string fileB;
     bool likeOpen = false;
     DynoOptions dyno;
+    UpdateOptions update;
+    std::string board;
     double dynoTo = 0;
 };
 
@@ -131,6 +135,31 @@ void Describe(CLI::App& app, Options& o, std::function<ExitCode(const CliIo&)>& 
     exportText->add_option("OUT", o.fileB)->required();
     exportText->callback([&, port] {
         run = [&, port](const CliIo& io) { return RunConfigExport(io, port(), o.fileA, o.fileB); };
+    });
+
+    auto* update = app.add_subcommand("update", "update the controller's firmware");
+    AddPortOption(*update, o.port);
+    update
+        ->add_option("--board", o.board,
+                     "auto, or the device type: display_2016, "
+                     "controller_2016, display_2018, controller_2018")
+        ->required()
+        ->check(CLI::Validator(
+            [](const std::string& value) {
+                return BoardChoice(value) ? std::string() : "no device type " + value;
+            },
+            "auto|TYPE"));
+    update->add_flag("--yes", o.update.yes, "do not ask before programming");
+    update->add_flag("--recover", o.update.recover,
+                     "program a device that waits in its bootloader (needs a device type)");
+    update->callback([&, port] {
+        o.update.port = port();
+        o.update.board = *BoardChoice(o.board);
+        if (o.update.recover && o.update.board == kAutoDeviceType) {
+            throw CLI::ValidationError("--recover", "a device in its bootloader can't tell its "
+                                                    "type: give --board TYPE");
+        }
+        run = [&](const CliIo& io) { return RunUpdate(io, o.update); };
     });
 
     auto* dyno = app.add_subcommand("dyno", "peak power of a pull in a data log");

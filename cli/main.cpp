@@ -4,5 +4,7 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
-    return RunKorvexCli(argc, argv, {std::cout, std::cerr, isatty(STDERR_FILENO) == 1});
+    const bool terminal = isatty(STDERR_FILENO) == 1;
+    const bool canAsk = terminal && isatty(STDIN_FILENO) == 1;
+    return RunKorvexCli(argc, argv, {std::cout, std::cerr, terminal, canAsk ? &std::cin : nullptr});
 }

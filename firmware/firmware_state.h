@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // What one firmware update hands from step to step: the image loader sets the
@@ -13,6 +14,9 @@ struct FirmwareState {
     uint32_t imageEndAddress = 0;
     // A board id (0..4) chosen in the dialog, or kAutoDeviceType and above for Auto.
     uint8_t deviceTypeChoice = 0;
+    // What the last ISP sequence returned (0 when complete); nothing until one ran. The
+    // window shows the sequence's own boxes; the command line ends with this.
+    std::optional<int> ispResult;
 };
 
 inline constexpr uint8_t kAutoDeviceType = 100;

@@ -12,8 +12,8 @@ namespace {
 constexpr unsigned kButton7Marker = 155;
 
 void RunIspWithImageBuffer(FirmwareContext& c) {
-    RunIspSequence(c.imageBuffer, c.state.imageEndAddress, c.state.targetChipSize, c.loader,
-                   c.dialogs, c.console);
+    c.state.ispResult = RunIspSequence(c.imageBuffer, c.state.imageEndAddress,
+                                       c.state.targetChipSize, c.loader, c.dialogs, c.console);
 }
 
 // A device already in its bootloader cannot tell its board id, so Auto is not an

@@ -99,7 +99,7 @@ TEST(FirmwareImage, BoardIdsWithoutImageChangeNothing) {
     for (uint8_t id : {uint8_t{1}, uint8_t{5}, uint8_t{255}}) {
         Buff buffer(Buff::kImageSize);
         buffer.data()[0] = 0x12;
-        FirmwareState state{"16k", 0x77, 0};
+        FirmwareState state{"16k", 0x77, 0, {}};
         std::string message = "kept";
         EXPECT_FALSE(LoadFirmwareImage(buffer, state, message, id));
         EXPECT_EQ(state.targetChipSize, "16k");
@@ -112,7 +112,7 @@ TEST(FirmwareImage, BoardIdsWithoutImageChangeNothing) {
 TEST(FirmwareImage, TextLongerThanTheBufferFailsAfterSettingTheChipSize) {
     std::vector<uint8_t> small(20334, 0xAA);
     uint32_t length = 20333;
-    FirmwareState state{"32k", 0, 0};
+    FirmwareState state{"32k", 0, 0, {}};
     EXPECT_FALSE(LoadImageResource(small.data(), length, 3, state));
     EXPECT_EQ(state.targetChipSize, "16k");
     EXPECT_EQ(small[0], 0xAA);

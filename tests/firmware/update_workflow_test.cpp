@@ -67,8 +67,10 @@ TEST_F(UpdateWorkflow, Display2018LoadsItsImageAndProgramsTheATmega16U4) {
     EXPECT_EQ(countdown.seconds(), 3);
     EXPECT_EQ(state.imageEndAddress, 0x1C7Du);
     EXPECT_EQ(state.targetChipSize, "16k");
+    EXPECT_FALSE(state.ispResult);
 
     UpdateCountdownReachedOne(c);
+    EXPECT_EQ(state.ispResult, 0); // what the command line ends with
     EXPECT_EQ(fake.calls()[2], "ispSelectDevice(ATmega16U4)");
     EXPECT_EQ(fake.programmed(),
               std::vector<uint8_t>(imageBuffer.data(), imageBuffer.data() + 0x1C7E));
