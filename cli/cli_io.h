@@ -19,10 +19,15 @@ struct CliIo {
 class StreamListSink : public ListSink {
   public:
     explicit StreamListSink(std::ostream& stream) : stream_(stream) {}
-    void addEntry(const std::string& text) override { stream_ << text << '\n' << std::flush; }
+    void addEntry(const std::string& text) override {
+        stream_ << text << '\n' << std::flush;
+        last_ = text;
+    }
+    const std::string& lastEntry() const { return last_; }
 
   private:
     std::ostream& stream_;
+    std::string last_;
 };
 
 // A list whose entries nobody reads (the window's line-settings dump).

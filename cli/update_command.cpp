@@ -121,7 +121,7 @@ ExitCode RunUpdate(const CliIo& io, const UpdateOptions& options) {
         const std::string& why = dialogs.lastMessage();
         // The sequence says "Update failed: ..." itself; other ends get it said here.
         if (why.rfind("Update failed", 0) != 0) {
-            io.err << "Update failed: " << (why.empty() ? log.line() : why) << '\n';
+            io.err << "Update failed: " << (why.empty() ? messages.lastEntry() : why) << '\n';
         }
         return ExitCode::UpdateFailed;
     }

@@ -21,10 +21,13 @@ def update(tmp, sim_args, cli_args):
     for path in (bus, flash):
         if os.path.exists(path):
             os.remove(path)
+    said = os.path.join(tmp, "sim.out")
     sim = subprocess.Popen([SIM, "--com", "7", "--usb-bus", bus, "--usb-flash", flash] + sim_args,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                           stdout=open(said, "w"), stderr=subprocess.DEVNULL)
     try:
         wait_for(lambda: os.path.exists(os.path.join(tmp, ".korvex/dosdevices/com7")), 10, "the port")
+        if "--usb-present" in sim_args:
+            wait_for(lambda: "arrived" in open(said).read(), 10, "the bootloader on the bus")
         env = dict(os.environ, **usb_env(bus))
         done = subprocess.run([CLI, "update", "--port", "COM7"] + cli_args, env=env, cwd=tmp,
                               stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=120)
