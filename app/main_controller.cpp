@@ -20,7 +20,7 @@ MainController::MainController(Globals& globals, Dialogs& dialogs, MainView& vie
 
 void MainController::setUpWindow() {
     g_.log.attach(&view_.messageList());
-    g_.log.appendLine(g_.dino.ReadFile("dino.cfg") > 0 ? "dino.cfg read OK" : "dino.cfg read ERR");
+    g_.log.appendLine(g_.dino.ReadWorkingFolderFile());
     view_.hideControl("ListBox2");
     g_.log.appendLine("RunUserMode");
     for (const char* name : {"CheckBox1", "Button3", "Button6", "Button7", "Button8", "Button9",

@@ -12,8 +12,6 @@
 
 namespace {
 
-// The Config window keeps its history here, in the working folder.
-constexpr const char* kHistoryFolder = "history";
 constexpr const char* kDeviceSource = "device";
 // Texts the editor shows; the command line writes files a script reads back.
 constexpr char kDecimalSeparator = '.';

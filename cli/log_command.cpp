@@ -167,7 +167,7 @@ ExitCode RunLog(const CliIo& io, const LogOptions& options) {
     StreamListSink messages(io.err);
     log.attach(&messages);
     Dino dino;
-    log.appendLine(dino.ReadFile("dino.cfg") > 0 ? "dino.cfg read OK" : "dino.cfg read ERR");
+    log.appendLine(dino.ReadWorkingFolderFile());
     std::optional<Clock::time_point> deadline;
     if (options.durationSec) {
         deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(

@@ -10,6 +10,10 @@
 // Every block read from the device, written to it, opened or saved, kept as a file of its
 // own: <folder>/<YYYYMMDD_HHMMSS>_<kind>.cfg, with "_2", "_3" ... before ".cfg" when the
 // same name falls twice in one second.
+// Where the Config window and the command line keep it: relative to the working folder,
+// as users keep their configurations beside the program.
+inline constexpr char kHistoryFolder[] = "history";
+
 enum class HistoryKind { Read, Write, Open, Save };
 
 const char* HistoryKindName(HistoryKind kind); // "read", "write", "open", "save"

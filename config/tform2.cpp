@@ -29,9 +29,6 @@ constexpr int kFilterHeight = 20;
 constexpr int kClientWidth = 577;
 constexpr QRect kMapViewPlace{558, 3, 290, 174};
 constexpr int kTintSaturation = 80; // light enough for black text
-
-// Working folder relative, as the users keep their configurations beside the program.
-constexpr const char* kHistoryFolder = "history";
 } // namespace
 
 TForm2::TForm2(CommDevice& port, GfgPars& pars, Dialogs& dialogs, QWidget* parent,

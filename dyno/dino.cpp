@@ -78,6 +78,10 @@ std::string Dino::Name(int index) const {
     return names_[size_t(index)];
 }
 
+const char* Dino::ReadWorkingFolderFile() {
+    return ReadFile("dino.cfg") > 0 ? "dino.cfg read OK" : "dino.cfg read ERR";
+}
+
 int Dino::ReadFile(const std::string& path) {
     std::ifstream in(PathFromText(path), std::ios::binary);
     if (!in) {

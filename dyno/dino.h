@@ -26,6 +26,9 @@ class Dino {
     int ReadFile(const std::string& path);
     // Number of coefficients written (8), or 0 when the file cannot be written.
     int WriteFile(const std::string& path) const;
+    // Reads "dino.cfg" of the working folder, as every logger does at start; returns
+    // the message list's line for it ("dino.cfg read OK" or "dino.cfg read ERR").
+    const char* ReadWorkingFolderFile();
 
   private:
     std::array<std::string, kCount> names_;
