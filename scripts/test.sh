@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the normal tree and the
 # sanitizer tree (AddressSanitizer + UndefinedBehaviorSanitizer), runs every test
-# in both, checks the formatting of the sources and clang-tidy's checks, fuzzes
-# every parser of outside bytes for a short while, and builds the core for Windows
-# and runs its tests under wine.
+# in both, builds and tests korvex-cli without Qt, checks the formatting of the
+# sources and clang-tidy's checks, fuzzes every parser of outside bytes for a short
+# while, and builds the core for Windows and runs its tests under wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -21,6 +21,11 @@ echo "== clang-tidy"
 bash scripts/tidy.sh build
 echo "== tests (normal)"
 ctest --test-dir build --output-on-failure -j 2 --timeout 300
+
+echo "== korvex-cli without Qt"
+KORVEX_BUILD_TARGETS="korvex-cli test_cli korvex-sim korvex_isp" \
+    bash scripts/build.sh build-noqt -DKORVEX_WITH_QT=OFF -DKORVEX_BENCH=OFF
+ctest --test-dir build-noqt --output-on-failure -j 2 --timeout 300 -R '^test_cli'
 
 echo "== package"
 bash scripts/test_package.sh
