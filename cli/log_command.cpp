@@ -14,8 +14,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 // The window's timer period: the poll cycle advances one half-step per tick.
-constexpr auto kTick = std::chrono::milliseconds(25);
-constexpr int kTicksBetweenOpenTries = 40; // a second
+constexpr auto kTick = std::chrono::milliseconds(kTickMilliseconds);
+constexpr uint32_t kTicksBetweenOpenTries = kTicksPerSecond;
 
 // No widgets: the heartbeat, elapsed time and Start caption have nowhere to go.
 class NoPollView : public PollView {
@@ -139,7 +139,7 @@ Outcome LogConnection(const LogContext& c, CommDevice& port) {
 // Waits about a second, or less when a stop is asked for.
 void PauseBeforeNextTry() {
     Ticker ticker;
-    for (int i = 0; i < kTicksBetweenOpenTries && !StopRequested(); ++i) {
+    for (uint32_t i = 0; i < kTicksBetweenOpenTries && !StopRequested(); ++i) {
         ticker.wait();
     }
 }
