@@ -52,15 +52,16 @@ def main():
                 assert line in printed, f"get {item}: {printed}"
             run("erase")
             assert "Validating" in run("flash", HEX)
-            dumped = subprocess.run([tool, "atmega32u4", "dump"], env=env, capture_output=True,
-                                    timeout=30).stdout
+            dump = subprocess.run([tool, "atmega32u4", "dump"], env=env, capture_output=True,
+                                  timeout=30)
+            assert dump.returncode == 0, f"dfu-programmer dump: {dump.stderr}"
         finally:
             sim.terminate()
             ended = sim.wait(10)
         assert ended == 0, f"korvex-sim ended with {ended}: {open(said).read()}"
         image = image_bytes(HEX)
         stored = flash_of(flash)
-        for name, data in (("dump", dumped), ("simulated flash", stored)):
+        for name, data in (("dump", dump.stdout), ("simulated flash", stored)):
             assert len(data) == 0x7000, f"{name}: {len(data)} bytes"
             assert data[:len(image)] == image, f"{name} differs from the image"
             assert set(data[len(image):]) == {0xFF}, f"{name}: bytes beyond the image"
