@@ -101,6 +101,9 @@ inline size_t BlockFillerBytes(uint16_t first) {
 inline constexpr uint8_t kInfoBootloader = 0x00;
 inline constexpr uint8_t kInfoSignature = 0x01;
 inline constexpr uint8_t kIndexVersion = 0x00;
+inline constexpr uint8_t kIndexBootId1 = 0x01;
+inline constexpr uint8_t kIndexBootId2 = 0x02;
+inline constexpr uint8_t kIndexManufacturer = 0x30;
 inline constexpr uint8_t kIndexFamily = 0x31;
 inline constexpr uint8_t kIndexProductName = 0x60;
 inline constexpr uint8_t kIndexProductRevision = 0x61;

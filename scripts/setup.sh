@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config python3
           libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
           xvfb xdotool x11-utils xclip imagemagick clang-format clang-tidy
-          libusb-1.0-0-dev umockdev libumockdev-dev libqcustomplot-dev udev libcli11-dev
+          libusb-1.0-0-dev umockdev libumockdev-dev libqcustomplot-dev udev libcli11-dev dfu-programmer
           clang libclang-rt-14-dev
           g++-mingw-w64-x86-64-posix wine64 wine
           dpkg-dev desktop-file-utils appstream librsvg2-bin)

@@ -234,12 +234,24 @@ int DfuBootloaderSim::infoCommand(const uint8_t* data, uint16_t length) {
                               : fault_ == Fault::WrongSignature ? kIspChips[0]
                                                                 : chip_;
     int value = -1;
-    if (data[1] == dfu::kInfoBootloader && data[2] == dfu::kIndexVersion) {
-        value = kBootloaderVersion;
+    if (data[1] == dfu::kInfoBootloader) {
+        switch (data[2]) {
+        case dfu::kIndexVersion:
+            value = kBootloaderVersion;
+            break;
+        case dfu::kIndexBootId1:
+            value = kBootId1;
+            break;
+        case dfu::kIndexBootId2:
+            value = kBootId2;
+            break;
+        default:
+            break;
+        }
     } else if (data[1] == dfu::kInfoSignature) {
         switch (data[2]) {
-        case 0x30:
-            value = 0x58;
+        case dfu::kIndexManufacturer:
+            value = kManufacturerCode;
             break;
         case dfu::kIndexFamily:
             value = reported.signature[0];

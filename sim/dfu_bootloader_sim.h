@@ -55,7 +55,15 @@ class DfuBootloaderSim {
     bool startedApplication() const;
     int erases() const;
 
+    // No factory part has been read for the version and the two boot ids; these are
+    // the open-source re-implementation's values, the only ones on record.
     static constexpr uint8_t kBootloaderVersion = 0x20;
+    static constexpr uint8_t kBootId1 = 0xDC;
+    static constexpr uint8_t kBootId2 = 0xFB;
+    // The bootloader's own maker code, not the 0x1E that opens the signature: an
+    // AT90USB1287 answers 58 1E 97 82, so family, name and revision are the
+    // signature bytes (inferred for these two chips from that mapping).
+    static constexpr uint8_t kManufacturerCode = 0x58;
 
   private:
     enum class Pending { None, Read, InfoByte, BlankAddress };

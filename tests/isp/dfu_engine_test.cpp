@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 TEST(DfuProtocol, DecodesStatusAndBlankAddressFromPlainBytes) {
@@ -32,6 +34,37 @@ TEST(DfuProtocol, ProgramBlockAlignsItsDataWithFillerAndEndsWithTheSuffix) {
     EXPECT_EQ(block[32 + 15], 0xA1);
     EXPECT_EQ(block[32 + 17], 0xA3);
     EXPECT_EQ(block[block.size() - 11], 'D');
+}
+
+// What a host's "read configuration" asks, chip by chip; an index the bootloader
+// does not know is refused without disturbing the next read.
+TEST(DfuBootloaderSim, AnswersEveryReadCommandOfBothChips) {
+    using namespace dfu;
+    for (const IspChip& chip : kIspChips) {
+        DfuBootloaderSim device(chip);
+        SimDfuTransport transport({&device});
+        SimIspClock clock;
+        DfuEngine engine(transport, clock);
+        transport.open(kBootloaderVendorId, chip.productId);
+        const std::tuple<uint8_t, uint8_t, uint8_t> reads[] = {
+            {kInfoBootloader, kIndexVersion, 0x20},
+            {kInfoBootloader, kIndexBootId1, 0xDC},
+            {kInfoBootloader, kIndexBootId2, 0xFB},
+            {kInfoSignature, kIndexManufacturer, 0x58},
+            {kInfoSignature, kIndexFamily, 0x1E},
+            {kInfoSignature, kIndexProductName, chip.signature[1]},
+            {kInfoSignature, kIndexProductRevision, chip.signature[2]},
+        };
+        for (const auto& [group, index, expected] : reads) {
+            uint8_t value = 0;
+            EXPECT_FALSE(engine.readInfo(group, index, value)) << chip.name << " " << int(index);
+            EXPECT_EQ(value, expected) << chip.name << " " << int(index);
+        }
+        uint8_t value = 0;
+        const IspFailure unknown = engine.readInfo(kInfoBootloader, 0x03, value);
+        EXPECT_NE(unknown.message.find("errADDRESS"), std::string::npos) << unknown.message;
+        EXPECT_FALSE(engine.readInfo(kInfoSignature, kIndexFamily, value));
+    }
 }
 
 class EngineTest : public ::testing::Test {
