@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kRowRole = Qt::UserRole;
+constexpr int kEntryRole = Qt::UserRole;
 }
 
 ConfigHistoryDialog::ConfigHistoryDialog(const ConfigHistory& history,
@@ -44,7 +44,7 @@ void ConfigHistoryDialog::refresh() {
         auto* item = new QTreeWidgetItem(
             {QString::fromStdString(HistoryDate(row.entry)), HistoryKindName(row.entry.kind),
              row.differences ? QString::number(qulonglong(*row.differences)) : "unreadable"});
-        item->setData(0, kRowRole, qulonglong(i));
+        item->setData(0, kEntryRole, qulonglong(i));
         items.push_back(item);
     }
     view_->addTopLevelItems(items);
@@ -58,7 +58,7 @@ const std::string* ConfigHistoryDialog::chosen() const {
     if (item == nullptr) {
         return nullptr;
     }
-    const size_t i = item->data(0, kRowRole).toULongLong();
+    const size_t i = item->data(0, kEntryRole).toULongLong();
     return i < rows_.size() ? &rows_[i].entry.path : nullptr;
 }
 
