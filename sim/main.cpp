@@ -217,10 +217,13 @@ int main(int argc, char** argv) {
                                 : sigwaitinfo(&ending, nullptr);
         } while (sig < 0 && errno == EINTR);
     }
+    // Only the USB bus ends with -1, and only when it failed (its message is out).
+    const bool busFailed = !o.usb.envFile.empty() && sig < 0;
     if (sig > 0) {
         std::fprintf(stderr, "korvex-sim: %s, ending\n", strsignal(sig));
     }
     sim.stop();
     PrintCommandCounts(sim);
-    return o.saveBlock.empty() || SaveBlock(sim, o.saveBlock) ? 0 : 1;
+    const bool saved = o.saveBlock.empty() || SaveBlock(sim, o.saveBlock);
+    return saved && !busFailed ? 0 : 1;
 }

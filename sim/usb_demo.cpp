@@ -80,6 +80,7 @@ int RunUsbBus(const ControllerSim& controller, const UsbDemoOptions& options,
         const std::vector<uint8_t> flash = device.flash();
         if (!WriteFile(options.flashFile, std::string(flash.begin(), flash.end()))) {
             std::fprintf(stderr, "korvex-sim: cannot write %s\n", options.flashFile.c_str());
+            return -1;
         }
     }
     return sig;

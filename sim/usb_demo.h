@@ -18,7 +18,8 @@ struct UsbDemoOptions {
 };
 
 // Runs the bus until one of `ending` arrives or `seconds` (when above 0) have
-// passed; returns the signal, 0 after the time limit, or -1 when the bus failed.
+// passed; returns the signal, 0 after the time limit, or -1 when the bus failed or
+// the flash could not be written.
 int RunUsbBus(const ControllerSim& controller, const UsbDemoOptions& options,
               const sigset_t& ending, long seconds);
 
