@@ -90,23 +90,46 @@ ConfigDifferences CompareBlocks(const ConfigBlock& mine, const ConfigBlock& thei
     return result;
 }
 
-size_t CountDifferences(const ConfigBlock& mine, const ConfigBlock& theirs) {
-    size_t count = 0;
-    for (const TreeNodeDef& node : kCatalogueTree) {
-        if (node.par < 0) {
-            continue;
-        }
-        // An element's value differs exactly when its bytes do, which is quicker to see.
-        const PAR_long& p = kParLong[size_t(node.par)];
-        const ElementType* t = FindElementType(p.type);
-        ForEachElement(p, [&](int c, int r) {
-            const auto at = ElementOffset(p, c, r);
-            if (t != nullptr && at &&
-                !std::equal(mine.begin() + long(*at), mine.begin() + long(*at + t->width),
-                            theirs.begin() + long(*at))) {
-                ++count;
+namespace {
+
+struct ElementBytes {
+    uint16_t offset;
+    uint8_t width;
+};
+
+// Every element's bytes in catalogue order, worked out once: a history of thousands of
+// entries counts its differences against the same catalogue each time.
+const std::vector<ElementBytes>& AllElementBytes() {
+    static const std::vector<ElementBytes> all = [] {
+        std::vector<ElementBytes> bytes;
+        for (const TreeNodeDef& node : kCatalogueTree) {
+            if (node.par < 0) {
+                continue;
             }
-        });
+            const PAR_long& p = kParLong[size_t(node.par)];
+            const ElementType* t = FindElementType(p.type);
+            ForEachElement(p, [&](int c, int r) {
+                const auto at = ElementOffset(p, c, r);
+                if (t != nullptr && at) {
+                    bytes.push_back({uint16_t(*at), t->width});
+                }
+            });
+        }
+        return bytes;
+    }();
+    return all;
+}
+
+} // namespace
+
+size_t CountDifferences(const ConfigBlock& mine, const ConfigBlock& theirs) {
+    // An element's value differs exactly when its bytes do, which is quicker to see.
+    size_t count = 0;
+    for (const ElementBytes& e : AllElementBytes()) {
+        const size_t at = e.offset;
+        if (mine[at] != theirs[at] || (e.width == 2 && mine[at + 1] != theirs[at + 1])) {
+            ++count;
+        }
     }
     return count;
 }

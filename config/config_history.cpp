@@ -1,7 +1,6 @@
 #include "config/config_history.h"
 
 #include "config/config_difference.h"
-#include "config/gfg_pars.h"
 #include "core/file_replace.h"
 #include "core/file_system.h"
 
@@ -53,11 +52,11 @@ std::optional<HistoryEntry> Parse(const fs::path& path) {
     for (HistoryKind kind : kKinds) {
         const std::string k = HistoryKindName(kind);
         if (rest == k) {
-            return HistoryEntry{path.string(), name.substr(0, kStampLength), 1, kind};
+            return HistoryEntry{path.string(), name, name.substr(0, kStampLength), 1, kind};
         }
         if (rest.size() > k.size() + 1 && rest.compare(0, k.size() + 1, k + "_") == 0 &&
             Digits(rest.substr(k.size() + 1))) {
-            return HistoryEntry{path.string(), name.substr(0, kStampLength),
+            return HistoryEntry{path.string(), name, name.substr(0, kStampLength),
                                 std::stoi(rest.substr(k.size() + 1)), kind};
         }
     }
@@ -121,14 +120,18 @@ std::vector<HistoryEntry> ConfigHistory::list() const {
 
 std::vector<HistoryRow> ListHistory(const ConfigHistory& history, const ConfigBlock& editorBlock) {
     std::vector<HistoryRow> rows;
+    const FolderReader folder(PathFromText(history.folder()));
     for (HistoryEntry& entry : history.list()) {
-        ConfigBlock block{};
-        size_t length = 0;
-        const bool read =
-            GfgPars::ReadFileOver(entry.path, block, &length) && length == kConfigBlockSize;
-        rows.push_back(
-            {std::move(entry),
-             read ? std::optional<size_t>(CountDifferences(editorBlock, block)) : std::nullopt});
+        // One byte more than a block tells a long file from a whole one.
+        std::array<uint8_t, kConfigBlockSize + 1> bytes{};
+        const auto got = folder.readStart(entry.name, bytes);
+        std::optional<size_t> differences;
+        if (got == kConfigBlockSize) {
+            ConfigBlock block{};
+            std::copy_n(bytes.begin(), block.size(), block.begin());
+            differences = CountDifferences(editorBlock, block);
+        }
+        rows.push_back({std::move(entry), differences});
     }
     return rows;
 }

@@ -20,6 +20,7 @@ const char* HistoryKindName(HistoryKind kind); // "read", "write", "open", "save
 
 struct HistoryEntry {
     std::string path;
+    std::string name;  // the file's name in the folder
     std::string stamp; // YYYYMMDD_HHMMSS
     int counter;       // 1 for the first of its second
     HistoryKind kind;

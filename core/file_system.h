@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
 #include <string>
 
 // The few file operations in which the platforms differ. Paths are 8-bit text: the
@@ -26,6 +29,26 @@ bool IsWritable(const std::filesystem::path& path);
 
 // Moves `from` over `to` in one step, the data written through to the disk first.
 bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// A folder whose files are read by name. On POSIX each file opens relative to the open
+// folder, so reading thousands of them does not walk the folder's path again for each.
+class FolderReader {
+  public:
+    explicit FolderReader(const std::filesystem::path& folder);
+    ~FolderReader();
+    FolderReader(const FolderReader&) = delete;
+    FolderReader& operator=(const FolderReader&) = delete;
+
+    // Reads the start of the file `name` into `dest` with a single read: the number of
+    // bytes read, or nothing when it cannot be opened or read (a folder, no permission,
+    // gone). A file longer than `dest` fills it, so a caller that needs to tell an exact
+    // size from a longer one asks for one byte more. Never waits for a pipe's writer.
+    std::optional<size_t> readStart(const std::string& name, std::span<uint8_t> dest) const;
+
+  private:
+    struct Open; // what the platform keeps of the folder
+    std::unique_ptr<Open> open_;
+};
 
 // The local date and time of `t`.
 std::tm LocalTime(std::time_t t);

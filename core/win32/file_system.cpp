@@ -74,6 +74,28 @@ bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
+struct FolderReader::Open {
+    std::filesystem::path folder; // each file opens by its whole long-form path
+};
+
+FolderReader::FolderReader(const std::filesystem::path& folder)
+    : open_(std::make_unique<Open>(Open{folder})) {}
+
+FolderReader::~FolderReader() = default;
+
+std::optional<size_t> FolderReader::readStart(const std::string& name,
+                                              std::span<uint8_t> dest) const {
+    std::FILE* f = OpenFile(open_->folder / std::filesystem::path(Widen(name)), "rb");
+    if (f == nullptr) {
+        return std::nullopt;
+    }
+    const size_t got = std::fread(dest.data(), 1, dest.size(), f);
+    // A folder may open and fail only on reading.
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    return failed ? std::nullopt : std::optional<size_t>(got);
+}
+
 std::tm LocalTime(std::time_t t) {
     std::tm local{};
     localtime_s(&local, &t);

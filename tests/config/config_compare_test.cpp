@@ -101,6 +101,11 @@ TEST(CompareBlocks, EveryParameterDifferingIsListedOnceInTreeOrder) {
     const auto d = CompareBlocks(ConfigBlock{}, ones, '.');
     ASSERT_EQ(d.parameters.size(), kParCount);
     EXPECT_EQ(d.elementCount(), kConfigBlockSize);
+    // The history's quick count agrees with the listing.
+    EXPECT_EQ(CountDifferences(ConfigBlock{}, ones), d.elementCount());
+    ConfigBlock oneScaling = Numbered();
+    oneScaling[4] ^= 1;
+    EXPECT_EQ(CountDifferences(Numbered(), oneScaling), 1u);
     for (size_t i = 1; i < d.parameters.size(); ++i) {
         EXPECT_LT(d.parameters[i - 1].node, d.parameters[i].node);
     }

@@ -15,8 +15,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <random>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -264,6 +268,24 @@ TEST_F(TuningTest, HistoryKeepsEveryTransferAndTwoInOneSecond) {
     const auto rows = ListHistory(history, sent());
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].differences, 1u);
+}
+
+TEST_F(TuningTest, HistoryEntriesThatAreNoWholeBlockListWithoutACount) {
+    ASSERT_TRUE(history.keep(ConfigBlock{}, HistoryKind::Read, 1'000'000'000));
+    const auto entry = [&](const char* name) { return history.folder() + "/" + name; };
+    std::ofstream(entry("20300101_000000_open.cfg")) << "short";
+    std::ofstream(entry("20300101_000001_open.cfg")) << std::string(kConfigBlockSize + 1, 'x');
+    std::filesystem::create_directory(entry("20300101_000002_read.cfg"));
+#ifndef _WIN32
+    // A pipe nobody writes to must not hold the listing up.
+    ASSERT_EQ(mkfifo(entry("20300101_000003_save.cfg").c_str(), 0600), 0);
+#endif
+    const auto rows = ListHistory(history, ConfigBlock{});
+    ASSERT_GE(rows.size(), 4u);
+    for (size_t i = 0; i + 1 < rows.size(); ++i) {
+        EXPECT_FALSE(rows[i].differences) << rows[i].entry.name;
+    }
+    EXPECT_EQ(rows.back().differences, 0u);
 }
 
 TEST_F(TuningTest, AnUnwritableHistoryIsSaidOnceAndTheSaveGoesOn) {
