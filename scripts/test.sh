@@ -1,50 +1,106 @@
 #!/usr/bin/env bash
-# The test command: installs what is missing, builds the normal tree and the
-# sanitizer tree (AddressSanitizer + UndefinedBehaviorSanitizer), runs every test
-# in both, builds and tests korvex-cli without Qt, checks the formatting of the
-# sources and clang-tidy's checks, fuzzes every parser of outside bytes for a short
-# while, and builds the core for Windows and runs its tests under wine.
-# Each stage's time (wall, and CPU of its processes) is printed at the end.
+# The test command. It installs what is missing, checks the formatting and the
+# rooms' imports, then runs three lanes side by side. Each lane writes its own log,
+# printed whole, lane by lane:
+#   normal:     the normal tree, built with Debian's hardening flags as the package
+#               is; its tests with clang-tidy beside them; then the package stage. Once
+#               the tree is built, the Windows lane starts: the core cross-built with
+#               mingw-w64 and its tests under wine, against this tree's simulator;
+#   sanitizers: the AddressSanitizer + UndefinedBehaviorSanitizer tree and its tests;
+#   clang:      one clang tree, without Qt, for korvex-cli and the fuzz targets: the
+#               korvex-cli tests, then short fuzz runs of every parser of outside bytes.
+# Builds keep the cores busy while the end-to-end tests mostly wait on the programs
+# they drive, so the lanes overlap well. Each stage's time is printed at the end.
+#
+# bash scripts/test.sh --quick: only the normal tree's unit and window tiers, for a
+# change in progress.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-times_file=$(mktemp)
-exec 3>&2 4>&1
-# stage <name> <command...>: runs one stage and keeps its time for the summary.
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+mapfile -t hardening < <(bash scripts/buildflags.sh)
+
+# stage <name> <command...>: runs one stage, keeping its time for the summary.
 stage() {
     local name=$1
     shift
     echo "== $name"
-    local TIMEFORMAT="%R %U %S"
-    local t
-    t=$({ time "$@" 2>&3 1>&4; } 2>&1) || {
-        echo "== $name: FAILED" >&2
-        return 1
-    }
-    echo "$name|$t" >>"$times_file"
+    local start=$SECONDS status=0
+    "$@" || status=$?
+    echo "$name|$((SECONDS - start))|$status" >>"$logs/times"
+    if [ $status -ne 0 ]; then echo "== $name: FAILED"; fi
+    return $status
 }
+
 summary() {
-    echo "== stage times (seconds: wall, CPU)"
-    awk -F'|' '{ split($2, t, " "); printf "%-28s %7.1f %8.1f\n", $1, t[1], t[2] + t[3]; w += t[1] }
-        END { printf "%-28s %7.1f\n", "total (wall)", w }' "$times_file"
-    rm -f "$times_file"
+    echo "== stage times (seconds, wall; lanes overlap)"
+    awk -F'|' '{ printf "%-34s %5d%s\n", $1, $2, ($3 == 0 ? "" : "  FAILED") }' "$logs/times"
+    echo "== test command: $SECONDS s in all"
 }
-trap summary EXIT
+
+build_normal() { bash scripts/build.sh build "${hardening[@]}"; }
+tests_normal() { ctest --test-dir build --output-on-failure -j 3 --timeout 300 "$@"; }
+
+if [ "${1:-}" = "--quick" ]; then
+    stage "setup" bash scripts/setup.sh
+    stage "build (normal)" build_normal
+    stage "tests (unit, window)" tests_normal -L 'unit|window'
+    summary
+    exit 0
+fi
+
+lane_normal() {
+    stage "build (normal)" build_normal
+    (lane_windows >"$logs/windows.log" 2>&1) &
+    local windows=$!
+    (stage "clang-tidy" bash scripts/tidy.sh build >"$logs/tidy.log" 2>&1) &
+    local tidy=$!
+    local status=0
+    stage "tests (normal)" tests_normal || status=$?
+    wait $tidy || status=$?
+    cat "$logs/tidy.log"
+    [ $status -eq 0 ] && stage "package" bash scripts/test_package.sh || status=1
+    wait $windows || status=$?
+    echo "== Windows lane"
+    cat "$logs/windows.log"
+    return $status
+}
+
+lane_windows() {
+    stage "Windows build and tests" bash scripts/test_windows.sh build
+}
+
+lane_sanitizers() {
+    stage "build (sanitizers)" bash scripts/build.sh build-asan -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF
+    stage "tests (sanitizers)" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+        UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir build-asan --output-on-failure -j 3 --timeout 600
+}
+
+lane_clang() {
+    stage "korvex-cli without Qt" bash scripts/test_fuzz.sh --cli
+    stage "fuzzing (short runs)" bash scripts/test_fuzz.sh
+}
 
 stage "setup" bash scripts/setup.sh
 stage "formatting" bash scripts/format.sh --check
-stage "imports" python3 scripts/imports.py --check
-stage "build (normal)" bash scripts/build.sh build
-stage "clang-tidy" bash scripts/tidy.sh build
-stage "tests (normal)" ctest --test-dir build --output-on-failure -j 2 --timeout 300
-stage "korvex-cli without Qt" bash -c '
-    KORVEX_BUILD_TARGETS="korvex-cli test_cli korvex-sim korvex_isp" \
-        bash scripts/build.sh build-noqt -DKORVEX_WITH_QT=OFF -DKORVEX_BENCH=OFF
-    ctest --test-dir build-noqt --output-on-failure -j 2 --timeout 300 -R "^test_cli"'
-stage "package" bash scripts/test_package.sh
-stage "build (sanitizers)" bash scripts/build.sh build-asan -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF
-stage "tests (sanitizers)" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build-asan --output-on-failure -j 2 --timeout 600
-stage "fuzzing" bash scripts/test_fuzz.sh
-stage "Windows under wine" bash scripts/test_windows.sh build
+stage "imports (no circle of files)" python3 scripts/imports.py --check
+
+pids=()
+for lane in normal sanitizers clang; do
+    ("lane_$lane" >"$logs/$lane.log" 2>&1) &
+    pids+=($!)
+done
+failed=0
+lanes=(normal sanitizers clang)
+for i in "${!pids[@]}"; do
+    status=0
+    wait "${pids[$i]}" || status=$?
+    echo "======== lane ${lanes[$i]}"
+    cat "$logs/${lanes[$i]}.log"
+    [ $status -eq 0 ] || failed=1
+done
+summary
+exit $failed

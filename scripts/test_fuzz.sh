@@ -4,15 +4,21 @@
 # input that caused it is left in build-fuzz/findings/ and, once fixed, belongs in
 # tests/fuzz/corpus/<target>/ under a name that says what it holds.
 # KORVEX_FUZZ_SECONDS sets the time per target (default 40).
+# The same tree, without Qt, also builds korvex-cli and its tests: test_fuzz.sh --cli
+# builds it and runs those tests, proving korvex-cli needs no Qt.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 seconds=${KORVEX_FUZZ_SECONDS:-40}
 mapfile -t targets < <(ls tests/fuzz/corpus)
 
-KORVEX_BUILD_TARGETS="${targets[*]/#/fuzz_}" bash scripts/build.sh build-fuzz \
+KORVEX_BUILD_TARGETS="${targets[*]/#/fuzz_} korvex-cli test_cli korvex-sim korvex_isp" \
+    bash scripts/build.sh build-fuzz \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKORVEX_FUZZ=ON \
     -DKORVEX_WITH_QT=OFF -DKORVEX_BENCH=OFF
+if [ "${1:-}" = "--cli" ]; then
+    exec ctest --test-dir build-fuzz --output-on-failure -j 2 --timeout 300 -R '^test_cli'
+fi
 
 out=build-fuzz/fuzz-runs
 rm -rf "$out" build-fuzz/findings
