@@ -29,14 +29,19 @@ stage() {
     echo "== $name"
     local start=$SECONDS status=0
     "$@" || status=$?
-    echo "$name|$((SECONDS - start))|$status" >>"$logs/times"
+    echo "${lane:-start}|$name|$((SECONDS - start))|$status" >>"$logs/times"
     if [ $status -ne 0 ]; then echo "== $name: FAILED"; fi
     return $status
 }
 
+# Stage times by lane; the lanes run side by side, so the command takes the start's
+# time plus that of its longest lane.
 summary() {
-    echo "== stage times (seconds, wall; lanes overlap)"
-    awk -F'|' '{ printf "%-34s %5d%s\n", $1, $2, ($3 == 0 ? "" : "  FAILED") }' "$logs/times"
+    echo "== stage times (seconds, wall)"
+    awk -F'|' '
+        !($1 in sum) { order[n++] = $1 }
+        { rows[$1] = rows[$1] sprintf("  %-11s %-26s %5d%s\n", $1, $2, $3, ($4 == 0 ? "" : "  FAILED")); sum[$1] += $3 }
+        END { for (i = 0; i < n; i++) printf "%s  %-38s %5d\n", rows[order[i]], "(" order[i] " in all)", sum[order[i]] }' "$logs/times"
     echo "== test command: $SECONDS s in all"
 }
 
@@ -52,10 +57,11 @@ if [ "${1:-}" = "--quick" ]; then
 fi
 
 lane_normal() {
+    local lane=normal
     stage "build (normal)" build_normal
     (lane_windows >"$logs/windows.log" 2>&1) &
     local windows=$!
-    (stage "clang-tidy" bash scripts/tidy.sh build >"$logs/tidy.log" 2>&1) &
+    (lane=tidy stage "clang-tidy" bash scripts/tidy.sh build >"$logs/tidy.log" 2>&1) &
     local tidy=$!
     local status=0
     stage "tests (normal)" tests_normal || status=$?
@@ -69,10 +75,12 @@ lane_normal() {
 }
 
 lane_windows() {
+    local lane=windows
     stage "Windows build and tests" bash scripts/test_windows.sh build
 }
 
 lane_sanitizers() {
+    local lane=sanitizers
     stage "build (sanitizers)" bash scripts/build.sh build-asan -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF
     stage "tests (sanitizers)" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
         UBSAN_OPTIONS=print_stacktrace=1 \
@@ -80,6 +88,7 @@ lane_sanitizers() {
 }
 
 lane_clang() {
+    local lane=clang
     stage "korvex-cli without Qt" bash scripts/test_fuzz.sh --cli
     stage "fuzzing (short runs)" bash scripts/test_fuzz.sh
 }
