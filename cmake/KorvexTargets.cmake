@@ -74,10 +74,6 @@ function(korvex_gui_library name)
     target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/include)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS} Qt6::Widgets)
     korvex_warnings(${name})
-    # Qt's headers cost more than a window's own code: a library of windows is
-    # compiled as one unit, so they are read once. clang-tidy reads only the
-    # toolkit-free rooms, which stay file by file.
-    set_target_properties(${name} PROPERTIES UNITY_BUILD ON)
 endfunction()
 
 # A window test: real widgets on the offscreen platform, scripted dialogs. TestApp()
