@@ -40,10 +40,10 @@ void SplitFields(std::string_view line, Fields& out) {
 // A record line read in one pass: hours of a log are millions of fields, so each
 // number is taken as its digits go by rather than split out and parsed again.
 struct RecordScan {
-    size_t fields = 0; // tab-ended fields, also those past the known columns
-    bool cut = false;  // something trails the last tab
+    size_t fields = 0;    // tab-ended fields, also those past the known columns
+    bool cut = false;     // something trails the last tab
+    bool readable = true; // every field up to the known columns is a number
     std::array<long long, kLogColumnCount> values{};
-    std::array<bool, kLogColumnCount> numbers{};
 };
 
 // Numbers of up to this many digits fit a long long; longer ones have their range checked.
@@ -63,7 +63,8 @@ bool FitsLongLong(const char* first, const char* last, bool negative) {
 }
 
 void ScanRecord(std::string_view line, RecordScan& out) {
-    out.fields = 0;
+    size_t fields = 0;
+    bool readable = true;
     out.cut = false;
     const char* p = line.data();
     const char* const end = p + line.size();
@@ -84,17 +85,19 @@ void ScanRecord(std::string_view line, RecordScan& out) {
         }
         if (p == nullptr || p == end) {
             out.cut = true;
-            return;
+            break;
         }
-        if (out.fields < kLogColumnCount) {
-            out.numbers[out.fields] = number;
+        if (fields < kLogColumnCount) {
+            readable = readable && number;
             // Two's complement: the magnitude 2^63 of the lowest value wraps to itself.
-            out.values[out.fields] = negative ? static_cast<long long>(0ULL - magnitude)
-                                              : static_cast<long long>(magnitude);
+            out.values[fields] = negative ? static_cast<long long>(0ULL - magnitude)
+                                          : static_cast<long long>(magnitude);
         }
-        ++out.fields;
+        ++fields;
         ++p;
     }
+    out.fields = fields;
+    out.readable = readable;
 }
 
 class Parser {
@@ -145,11 +148,7 @@ class Parser {
             return;
         }
         const size_t present = std::min(n, kLogColumnCount);
-        bool readable = scan_.values[0] >= 0;
-        for (size_t c = 0; c < present; ++c) {
-            readable = readable && scan_.numbers[c];
-        }
-        if (!readable) {
+        if (!scan_.readable || scan_.values[0] < 0) {
             report(number, LogProblem::Kind::NotANumber);
             return;
         }
