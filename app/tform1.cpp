@@ -50,6 +50,10 @@ void TForm1::setUpGrid() {
     for (int c = 0; c < LiveGrid::kColumnCount; ++c) {
         grid.setColWidth(c, LiveGrid::kColumnWidths[size_t(c)]);
     }
+    // The names column is narrower than some names.
+    for (const int valueCol : {LiveGrid::kWordValueColumn, LiveGrid::kByteValueColumn}) {
+        grid.setCutTextTips(valueCol - 1, true);
+    }
     grid.setRowSelect(true);
     grid.setEditable(false);
 }

@@ -148,14 +148,17 @@ bool LogPlotWindow::openLog(const std::string& path) {
     path_ = path;
     setWindowTitle(QStringLiteral("Plot log - ") + FileName(path));
     fillList();
-    chooseChannels(chosen);
+    CheckChannels(*list_, chosen);
+    chartChosen();
     if (samePath) {
+        fitValues();
         chart_->setTimeRange(view);
         chart_->replot();
     } else {
         selectSpan(0, 0);
         chart_->fit();
     }
+    showCursorValues();
     if (!data_.problems.empty()) {
         dialogs_.showMessage(data_.problemText());
     }
@@ -183,6 +186,13 @@ void LogPlotWindow::chooseChannels(const QStringList& names) {
 }
 
 void LogPlotWindow::plotChosen() {
+    chartChosen();
+    fitValues();
+    chart_->replot();
+    showCursorValues();
+}
+
+void LogPlotWindow::chartChosen() {
     const QStringList names = chosenChannels();
     chart_->setChannels(names, stacked_->isChecked());
     for (int g = 0; g < names.size(); ++g) {
@@ -190,34 +200,44 @@ void LogPlotWindow::plotChosen() {
     }
     if (overlay_.records() > 0 && !names.isEmpty()) {
         chart_->addOverlay(FileName(path_), FileName(overlayPath_));
-        plotOverlay();
+        chartOverlay();
     }
-    if (names.isEmpty() || chart_->channelGraph(0)->dataCount() == 0) {
-        chart_->replot();
+}
+
+void LogPlotWindow::fitValues() {
+    if (chart_->channelCount() == 0 || chart_->channelGraph(0)->dataCount() == 0) {
         return;
     }
-    // Each value axis fits its own channel; the time stays where the user put it.
     for (int g = 0; g < chart_->channelCount(); ++g) {
         chart_->channelGraph(g)->rescaleValueAxis(false);
         if (chart_->hasOverlay()) {
             chart_->overlayGraph(g)->rescaleValueAxis(true);
         }
     }
-    chart_->replot();
-    cursor_->setText(chart_->cursorText());
+}
+
+void LogPlotWindow::showCursorValues() {
+    if (chart_->hasOverlay() ||
+        (chart_->channelCount() > 0 && chart_->channelGraph(0)->dataCount() > 0)) {
+        cursor_->setText(chart_->cursorText());
+    }
 }
 
 void LogPlotWindow::plotOverlay() {
     if (!chart_->hasOverlay()) {
         return;
     }
+    chartOverlay();
+    chart_->replot();
+    cursor_->setText(chart_->cursorText());
+}
+
+void LogPlotWindow::chartOverlay() {
     const double start = overlay_.seconds.front() - offset_->value();
     for (int g = 0; g < chart_->channelCount(); ++g) {
         SetColumn(*chart_->overlayGraph(g), overlay_, chart_->channelGraph(g)->valueAxis()->label(),
                   -start);
     }
-    chart_->replot();
-    cursor_->setText(chart_->cursorText());
 }
 
 double LogPlotWindow::shift() const {
@@ -242,8 +262,9 @@ bool LogPlotWindow::addLog(const std::string& path) {
     }
     offset_->setEnabled(true);
     selectSpan(spanFrom_ - before + shift(), spanTo_ - before + shift());
-    plotChosen();
+    chartChosen();
     chart_->fit();
+    showCursorValues();
     return true;
 }
 

@@ -61,6 +61,13 @@ class LogPlotWindow : public QWidget {
     void fillList();
     void plotChosen();
     void plotOverlay();
+    // The chosen channels of both logs into the chart, not yet drawn: each drawing of
+    // hours of a log costs, so a change draws once, after it is complete.
+    void chartChosen();
+    void chartOverlay();
+    // Each value axis fits its own channel; the time stays where the user put it.
+    void fitValues();
+    void showCursorValues();
     // Chart time minus log time: with an overlay both logs start at zero.
     double shift() const;
 

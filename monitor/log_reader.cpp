@@ -17,6 +17,8 @@ namespace {
 constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
 // Line numbers listed per kind of problem before the rest is only counted.
 constexpr size_t kListedLines = 8;
+// Small enough to stay in the cache while its lines are parsed.
+constexpr size_t kReadBlockBytes = 1 << 18;
 
 // The tab-ended fields of one line, and what trails the last tab (empty unless cut).
 struct Fields {
@@ -38,14 +40,31 @@ void SplitFields(std::string_view line, Fields& out) {
 // A record line read in one pass: hours of a log are millions of fields, so each
 // number is taken as its digits go by rather than split out and parsed again.
 struct RecordScan {
-    size_t fields = 0; // tab-ended fields, also those past the known columns
-    bool cut = false;  // something trails the last tab
+    size_t fields = 0;    // tab-ended fields, also those past the known columns
+    bool cut = false;     // something trails the last tab
+    bool readable = true; // every field up to the known columns is a number
     std::array<long long, kLogColumnCount> values{};
-    std::array<bool, kLogColumnCount> numbers{};
 };
 
+// Numbers of up to this many digits fit a long long; longer ones have their range checked.
+constexpr ptrdiff_t kUncheckedDigits = 18;
+
+// Whether the digits from `first` to `last` are a magnitude a long long holds (2^63
+// when negative).
+bool FitsLongLong(const char* first, const char* last, bool negative) {
+    unsigned long long magnitude = 0;
+    for (const char* p = first; p < last; ++p) {
+        if (__builtin_mul_overflow(magnitude, 10ULL, &magnitude) ||
+            __builtin_add_overflow(magnitude, static_cast<unsigned>(*p - '0'), &magnitude)) {
+            return false;
+        }
+    }
+    return magnitude <= (negative ? 1ULL << 63 : (1ULL << 63) - 1);
+}
+
 void ScanRecord(std::string_view line, RecordScan& out) {
-    out.fields = 0;
+    size_t fields = 0;
+    bool readable = true;
     out.cut = false;
     const char* p = line.data();
     const char* const end = p + line.size();
@@ -53,31 +72,32 @@ void ScanRecord(std::string_view line, RecordScan& out) {
         const bool negative = *p == '-';
         const char* const digits = p + (negative ? 1 : 0);
         p = digits;
+        // Wraps for a number too long to fit, which the range check then rejects.
         unsigned long long magnitude = 0;
-        bool fits = true;
         for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p) {
-            fits = fits && !__builtin_mul_overflow(magnitude, 10ULL, &magnitude) &&
-                   !__builtin_add_overflow(magnitude, static_cast<unsigned>(*p - '0'), &magnitude);
+            magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
         }
-        bool number = p != digits && p < end && *p == kLogFieldEnd && fits &&
-                      magnitude <= (negative ? 1ULL << 63 : (1ULL << 63) - 1);
+        const bool number = p != digits && p < end && *p == kLogFieldEnd &&
+                            (p - digits <= kUncheckedDigits || FitsLongLong(digits, p, negative));
         if (p < end && *p != kLogFieldEnd) {
             p = static_cast<const char*>(
                 std::memchr(p, kLogFieldEnd, static_cast<size_t>(end - p)));
         }
         if (p == nullptr || p == end) {
             out.cut = true;
-            return;
+            break;
         }
-        if (out.fields < kLogColumnCount) {
-            out.numbers[out.fields] = number;
+        if (fields < kLogColumnCount) {
+            readable = readable && number;
             // Two's complement: the magnitude 2^63 of the lowest value wraps to itself.
-            out.values[out.fields] = negative ? static_cast<long long>(0ULL - magnitude)
-                                              : static_cast<long long>(magnitude);
+            out.values[fields] = negative ? static_cast<long long>(0ULL - magnitude)
+                                          : static_cast<long long>(magnitude);
         }
-        ++out.fields;
+        ++fields;
         ++p;
     }
+    out.fields = fields;
+    out.readable = readable;
 }
 
 class Parser {
@@ -128,11 +148,7 @@ class Parser {
             return;
         }
         const size_t present = std::min(n, kLogColumnCount);
-        bool readable = scan_.values[0] >= 0;
-        for (size_t c = 0; c < present; ++c) {
-            readable = readable && scan_.numbers[c];
-        }
-        if (!readable) {
+        if (!scan_.readable || scan_.values[0] < 0) {
             report(number, LogProblem::Kind::NotANumber);
             return;
         }
@@ -151,6 +167,72 @@ class Parser {
     RecordScan scan_;
 };
 
+// A log's text taken line by line as it arrives, in pieces of any size (a file read in
+// blocks): a line a piece cuts waits for the rest of it in the next piece.
+class LogText {
+  public:
+    LogText(LogData& data, size_t expectedBytes)
+        : data_(data), parser_(data), expectedBytes_(expectedBytes) {}
+
+    void feed(std::string_view piece) {
+        bytes_ += piece.size();
+        for (size_t end = piece.find(kLogLineStart); end != std::string_view::npos;
+             end = piece.find(kLogLineStart)) {
+            if (pending_.empty()) {
+                line(piece.substr(0, end), false);
+            } else {
+                pending_.append(piece.substr(0, end));
+                line(pending_, false);
+                pending_.clear();
+            }
+            piece.remove_prefix(end + 1);
+        }
+        pending_.append(piece);
+    }
+
+    // What follows the last line break is the last line, perhaps still being written.
+    void finish() {
+        if (bytes_ == 0) {
+            data_ = LogData();
+            data_.failure = "The file is empty.";
+            return;
+        }
+        line(pending_, true);
+        if (!failed_ && data_.records() == 0 && data_.problems.empty()) {
+            data_.failure = "The log holds no records yet.";
+            data_.awaitingRecords = true;
+        }
+    }
+
+  private:
+    void line(std::string_view text, bool last) {
+        if (failed_) {
+            return;
+        }
+        // A log copied through a Windows machine ends its lines with CR LF.
+        if (!text.empty() && text.back() == '\r') {
+            text.remove_suffix(1);
+        }
+        if (++number_ > 1) {
+            parser_.record(text, number_, last);
+        } else if (parser_.header(text)) {
+            // A record line is about 110 bytes.
+            parser_.reserve(expectedBytes_ / 100 + 1);
+        } else {
+            data_.failure = "This is not a KORVEX data log: its first line is not the log header.";
+            failed_ = true;
+        }
+    }
+
+    LogData& data_;
+    Parser parser_;
+    std::string pending_;
+    size_t expectedBytes_;
+    size_t bytes_ = 0;
+    size_t number_ = 0; // lines taken, the header included
+    bool failed_ = false;
+};
+
 const char* KindText(LogProblem::Kind kind) {
     switch (kind) {
     case LogProblem::Kind::TooFewFields:
@@ -166,39 +248,17 @@ const char* KindText(LogProblem::Kind kind) {
 } // namespace
 
 LogData ParseDataLog(std::string_view text) {
+    return ParseDataLog(text, text.size());
+}
+
+LogData ParseDataLog(std::string_view text, size_t pieceBytes) {
     LogData data;
-    if (text.empty()) {
-        data.failure = "The file is empty.";
-        return data;
+    LogText reader(data, text.size());
+    const size_t step = std::max<size_t>(pieceBytes, 1);
+    for (size_t at = 0; at < text.size(); at += step) {
+        reader.feed(text.substr(at, step));
     }
-    Parser parser(data);
-    size_t end = text.find(kLogLineStart);
-    auto lineAt = [&text](size_t start, size_t stop) {
-        std::string_view line = text.substr(start, stop - start);
-        // A log copied through a Windows machine ends its lines with CR LF.
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        return line;
-    };
-    if (!parser.header(lineAt(0, std::min(end, text.size())))) {
-        data.failure = "This is not a KORVEX data log: its first line is not the log header.";
-        return data;
-    }
-    // A record line is about 110 bytes.
-    parser.reserve(text.size() / 100 + 1);
-    size_t number = 1;
-    while (end != std::string_view::npos) {
-        const size_t start = end + 1;
-        end = text.find(kLogLineStart, start);
-        ++number;
-        parser.record(lineAt(start, std::min(end, text.size())), number,
-                      end == std::string_view::npos);
-    }
-    if (data.records() == 0 && data.problems.empty()) {
-        data.failure = "The log holds no records yet.";
-        data.awaitingRecords = true;
-    }
+    reader.finish();
     return data;
 }
 
@@ -209,23 +269,23 @@ LogData ReadDataLog(const std::string& path) {
         data.failure = "Can't open " + path + ": " + std::strerror(errno);
         return data;
     }
-    // Read in blocks up to the end there is now: a log being written grows meanwhile.
-    std::string text;
     std::error_code unknown;
     const auto size = std::filesystem::file_size(PathFromText(path), unknown);
-    if (!unknown) {
-        text.reserve(static_cast<size_t>(size) + (1 << 16)); // and a little it may have grown
-    }
-    std::vector<char> block(1 << 20);
+    // Read in blocks up to the end there is now (a log being written grows meanwhile),
+    // each parsed while it is still in the cache: the whole text is never held at once.
+    LogData data;
+    LogText reader(data, unknown ? 0 : static_cast<size_t>(size));
+    std::vector<char> block(kReadBlockBytes);
     while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
-        text.append(block.data(), static_cast<size_t>(in.gcount()));
+        reader.feed(std::string_view(block.data(), static_cast<size_t>(in.gcount())));
     }
     if (in.bad()) {
-        LogData data;
-        data.failure = "Can't read " + path;
-        return data;
+        LogData failed;
+        failed.failure = "Can't read " + path;
+        return failed;
     }
-    return ParseDataLog(text);
+    reader.finish();
+    return data;
 }
 
 std::string LogData::problemText() const {

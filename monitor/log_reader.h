@@ -35,6 +35,8 @@ struct LogData {
 // Reads as much as is there, also from a log that is still being written.
 LogData ReadDataLog(const std::string& path);
 LogData ParseDataLog(std::string_view text);
+// The same text handed over in pieces of `pieceBytes`, as a file is read in blocks.
+LogData ParseDataLog(std::string_view text, size_t pieceBytes);
 
 // The speed and power estimates of the records from `fromSeconds` to `toSeconds`.
 PullSamples PullFromLog(const LogData& data, double fromSeconds, double toSeconds);

@@ -5,10 +5,12 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cstdlib>
@@ -74,12 +76,11 @@ class StringGridDelegate : public QStyledItemDelegate {
         } else if (background.style() != Qt::NoBrush) {
             painter->fillRect(option.rect, background);
         }
-        const int margin = grid_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
         painter->save();
         painter->setClipRect(option.rect);
         painter->setPen(
             option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->drawText(option.rect.adjusted(margin, 0, -margin, 0),
+        painter->drawText(textRect(option.rect),
                           Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                           index.data(Qt::DisplayRole).toString());
         painter->restore();
@@ -89,6 +90,22 @@ class StringGridDelegate : public QStyledItemDelegate {
             focus.backgroundColor = option.palette.color(QPalette::Base);
             grid_->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, grid_);
         }
+    }
+
+    // In a column that asks for it, a text the cell cuts shows whole as a tooltip; a
+    // text that fits shows none.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip || !grid_->tipsCutText(index.column())) {
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        }
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (option.fontMetrics.horizontalAdvance(text) > textRect(option.rect).width()) {
+            QToolTip::showText(event->globalPos(), text, view, option.rect);
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
     }
 
   protected:
@@ -115,6 +132,12 @@ class StringGridDelegate : public QStyledItemDelegate {
     }
 
   private:
+    // Where a cell's text goes: inside the cell, clear of its border.
+    QRect textRect(const QRect& cell) const {
+        const int margin = grid_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
+        return cell.adjusted(margin, 0, -margin, 0);
+    }
+
     StringGrid* grid_;
     mutable QPointer<QLineEdit> editor_;
 };
@@ -186,6 +209,14 @@ void StringGrid::setRowSelect(bool on) {
         selectionModel()->select(
             current, QItemSelectionModel::ClearAndSelect |
                          (on ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
+    }
+}
+
+void StringGrid::setCutTextTips(int col, bool on) {
+    if (on) {
+        cutTextTipCols_.insert(col);
+    } else {
+        cutTextTipCols_.remove(col);
     }
 }
 

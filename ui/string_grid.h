@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QSet>
 #include <QTableWidget>
 
 #include <string>
@@ -40,6 +41,9 @@ class StringGrid : public QTableWidget {
     // Columns can be made wider or narrower by dragging their right border in a
     // fixed row, as on the desktop grid.
     void setColumnsResizable(bool on);
+    // The cells of column `col` whose text the column cuts show it whole as a tooltip.
+    void setCutTextTips(int col, bool on);
+    bool tipsCutText(int col) const { return cutTextTipCols_.contains(col); }
 
     // Texts are Latin-1 bytes. Writing the cell being edited updates its editor too.
     void setCell(int col, int row, const std::string& text);
@@ -98,4 +102,5 @@ class StringGrid : public QTableWidget {
     int resizingCol_ = -1; // the column being resized by a drag, or -1
     int resizeStartX_ = 0;
     int resizeStartWidth_ = 0;
+    QSet<int> cutTextTipCols_;
 };

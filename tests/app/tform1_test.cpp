@@ -13,11 +13,13 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -120,6 +122,28 @@ TEST(TForm1, LiveGridIsLaidOutAndShowsTheLiveGridsCells) {
     EXPECT_EQ(grid->selectionBehavior(), QAbstractItemView::SelectRows);
     // The whole row of the current cell is selected, not the cell alone.
     EXPECT_EQ(grid->selectedItems().size(), 4);
+
+    // A name the column cuts shows whole as a tooltip; a name that fits, or a cut text
+    // outside the names columns, shows none.
+    w.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.form));
+    auto tipAt = [grid](int col, int row) {
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+        const QPoint pos = grid->visualRect(grid->model()->index(row, col)).center();
+        QHelpEvent help(QEvent::ToolTip, pos, grid->viewport()->mapToGlobal(pos));
+        QCoreApplication::sendEvent(grid->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string("(none)");
+    };
+    ASSERT_EQ(grid->cell(1, 3), "gearbox_speed");
+    EXPECT_EQ(tipAt(1, 3), "gearbox_speed");
+    ASSERT_EQ(grid->cell(3, 7), "g_longitudial");
+    EXPECT_EQ(tipAt(3, 7), "g_longitudial");
+    EXPECT_EQ(tipAt(1, 4), "(none)"); // vrs0
+    grid->setCell(2, 3, "123456789012345678");
+    EXPECT_EQ(tipAt(2, 3), "(none)");
+    grid->setColWidth(1, 200);
+    EXPECT_EQ(tipAt(1, 3), "(none)");
 }
 
 TEST(TForm1, MenusCarryTheirItems) {

@@ -97,6 +97,14 @@ TEST_F(LogReaderTest, DamagedLinesAreSkippedAndNamedInOneMessage) {
     EXPECT_EQ(Value(data, "speed_kmh", 0), 50);
     EXPECT_EQ(Value(data, "speed_kmh", 1), 54);
     EXPECT_EQ(Value(data, "h_brake_sw", 1), 1);
+
+    // A file comes in blocks: a line split between two of them reads as one.
+    for (const size_t piece : {1, 2, 7, 100}) {
+        const LogData pieces = ParseDataLog(text, piece);
+        EXPECT_EQ(pieces.problemText(), data.problemText()) << piece;
+        EXPECT_EQ(pieces.seconds, data.seconds) << piece;
+        EXPECT_EQ(pieces.channels, data.channels) << piece;
+    }
 }
 
 TEST_F(LogReaderTest, ALogStillBeingWrittenGivesEveryFinishedRecordAndNoComplaint) {
@@ -141,6 +149,8 @@ TEST_F(LogReaderTest, LinesEndedWithCarriageReturnsRead) {
     ASSERT_EQ(data.records(), 2u);
     EXPECT_EQ(Value(data, "speed_kmh", 1), 78);
     EXPECT_EQ(Value(data, "h_brake_sw", 1), 1);
+    // Also when the CR and the LF arrive in different blocks.
+    EXPECT_EQ(ParseDataLog(crlf + "\r\n", 1).problemText(), "");
 }
 
 } // namespace
