@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <limits>
 
 namespace {
@@ -174,6 +175,12 @@ class LogText {
     LogText(LogData& data, size_t expectedBytes)
         : data_(data), parser_(data), expectedBytes_(expectedBytes) {}
 
+    // Taken as the text after the header line, which counts as line 1.
+    void afterHeader() {
+        number_ = 1;
+        parser_.reserve(RecordsIn(expectedBytes_));
+    }
+
     void feed(std::string_view piece) {
         bytes_ += piece.size();
         for (size_t end = piece.find(kLogLineStart); end != std::string_view::npos;
@@ -190,14 +197,34 @@ class LogText {
         pending_.append(piece);
     }
 
+    // The lines of the text that follows this one (which ends with a line break), read
+    // after the header: they take their place after this text's own.
+    void append(const LogData& rest) {
+        if (failed_) {
+            return;
+        }
+        Append(data_.seconds, rest.seconds);
+        for (size_t c = 0; c < data_.channels.size(); ++c) {
+            Append(data_.channels[c], rest.channels[c]);
+        }
+        for (const LogProblem& p : rest.problems) {
+            data_.problems.push_back({p.line + number_ - 1, p.kind});
+        }
+    }
+
     // What follows the last line break is the last line, perhaps still being written.
+    void lastLine() {
+        line(pending_, true);
+        pending_.clear();
+    }
+
     void finish() {
         if (bytes_ == 0) {
             data_ = LogData();
             data_.failure = "The file is empty.";
             return;
         }
-        line(pending_, true);
+        lastLine();
         if (!failed_ && data_.records() == 0 && data_.problems.empty()) {
             data_.failure = "The log holds no records yet.";
             data_.awaitingRecords = true;
@@ -205,6 +232,13 @@ class LogText {
     }
 
   private:
+    // A record line is about 110 bytes.
+    static size_t RecordsIn(size_t bytes) { return bytes / 100 + 1; }
+
+    template <typename T> static void Append(std::vector<T>& to, const std::vector<T>& from) {
+        to.insert(to.end(), from.begin(), from.end());
+    }
+
     void line(std::string_view text, bool last) {
         if (failed_) {
             return;
@@ -216,8 +250,7 @@ class LogText {
         if (++number_ > 1) {
             parser_.record(text, number_, last);
         } else if (parser_.header(text)) {
-            // A record line is about 110 bytes.
-            parser_.reserve(expectedBytes_ / 100 + 1);
+            parser_.reserve(RecordsIn(expectedBytes_));
         } else {
             data_.failure = "This is not a KORVEX data log: its first line is not the log header.";
             failed_ = true;
@@ -232,6 +265,60 @@ class LogText {
     size_t number_ = 0; // lines taken, the header included
     bool failed_ = false;
 };
+
+// Feeds `text` the file from where `in` stands, `limit` bytes at most; false when the
+// file could not be read.
+bool FeedFile(std::istream& in, LogText& text, size_t limit) {
+    std::vector<char> block(kReadBlockBytes);
+    while (limit > 0) {
+        in.read(block.data(), static_cast<std::streamsize>(std::min(block.size(), limit)));
+        const auto got = static_cast<size_t>(in.gcount());
+        if (got == 0) {
+            break;
+        }
+        text.feed(std::string_view(block.data(), got));
+        limit -= got;
+    }
+    return !in.bad();
+}
+
+// The offset of the first line break at or after `from`, or npos; `in` is rewound.
+size_t LineBreakFrom(std::istream& in, size_t from) {
+    size_t at = std::string_view::npos;
+    in.seekg(static_cast<std::streamoff>(from));
+    std::array<char, 4096> block{};
+    while (at == std::string_view::npos &&
+           (in.read(block.data(), block.size()) || in.gcount() > 0)) {
+        const std::string_view piece(block.data(), static_cast<size_t>(in.gcount()));
+        if (const size_t end = piece.find(kLogLineStart); end != std::string_view::npos) {
+            at = from + end;
+        }
+        from += piece.size();
+    }
+    in.clear();
+    in.seekg(0);
+    return at;
+}
+
+// Below this a second thread costs more than it saves.
+constexpr size_t kHalvedFrom = size_t{1} << 20;
+
+struct TextRead {
+    LogData data;
+    bool read = false;
+};
+
+// The lines of the file after the byte `from`, up to its end, as the text after a header.
+TextRead ReadRest(const std::string& path, size_t from, size_t expectedBytes) {
+    TextRead rest;
+    std::ifstream in(PathFromText(path), std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(from));
+    LogText text(rest.data, expectedBytes);
+    text.afterHeader();
+    rest.read = in && FeedFile(in, text, std::string_view::npos);
+    text.lastLine();
+    return rest;
+}
 
 const char* KindText(LogProblem::Kind kind) {
     switch (kind) {
@@ -270,16 +357,27 @@ LogData ReadDataLog(const std::string& path) {
         return data;
     }
     std::error_code unknown;
-    const auto size = std::filesystem::file_size(PathFromText(path), unknown);
-    // Read in blocks up to the end there is now (a log being written grows meanwhile),
-    // each parsed while it is still in the cache: the whole text is never held at once.
-    LogData data;
-    LogText reader(data, unknown ? 0 : static_cast<size_t>(size));
-    std::vector<char> block(kReadBlockBytes);
-    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
-        reader.feed(std::string_view(block.data(), static_cast<size_t>(in.gcount())));
+    const auto found = std::filesystem::file_size(PathFromText(path), unknown);
+    const size_t size = unknown ? 0 : static_cast<size_t>(found);
+    // A long log's second half, from a line break on, is read on a second thread. The
+    // file is read in blocks up to the end there is now (a log being written grows
+    // meanwhile), each parsed while it is still in the cache: the whole text is never
+    // held at once.
+    const size_t split = size < kHalvedFrom ? std::string_view::npos : LineBreakFrom(in, size / 2);
+    std::future<TextRead> rest;
+    if (split != std::string_view::npos) {
+        rest = std::async(std::launch::async | std::launch::deferred, ReadRest, path, split + 1,
+                          size - split);
     }
-    if (in.bad()) {
+    LogData data;
+    LogText reader(data, size);
+    bool read = FeedFile(in, reader, split == std::string_view::npos ? split : split + 1);
+    if (rest.valid()) {
+        const TextRead second = rest.get();
+        read = read && second.read;
+        reader.append(second.data);
+    }
+    if (!read) {
         LogData failed;
         failed.failure = "Can't read " + path;
         return failed;

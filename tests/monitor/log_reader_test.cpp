@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -105,6 +106,33 @@ TEST_F(LogReaderTest, DamagedLinesAreSkippedAndNamedInOneMessage) {
         EXPECT_EQ(pieces.seconds, data.seconds) << piece;
         EXPECT_EQ(pieces.channels, data.channels) << piece;
     }
+}
+
+// A long log is read in two halves, split at the line break after its middle.
+TEST_F(LogReaderTest, ALongLogReadsAsInOnePassWithDamageOnBothSidesOfItsMiddle) {
+    RecordedLog log(folder.path().string());
+    for (uint32_t i = 0; i < 12000; ++i) {
+        log.add(4 * i, static_cast<uint16_t>(i % 300), static_cast<uint16_t>(i % 1000));
+    }
+    const std::string path = log.close();
+    std::string text = ReadWholeFile(path);
+    ASSERT_GT(text.size(), size_t{1} << 20);
+    const size_t split = text.find('\n', text.size() / 2);
+    text[split - 2] = 'x';              // the last line before the split: text in a number
+    text[text.find('\t', split)] = 'x'; // the first line after it: two fields run together
+    text.resize(text.size() - 3);       // the last line: still being written
+    Overwrite(path, text);
+
+    const LogData whole = ParseDataLog(text);
+    const LogData halves = ReadDataLog(path);
+    const auto before = static_cast<size_t>(std::count(text.begin(), text.begin() + split, '\n'));
+    EXPECT_EQ(halves.problemText(), "Not everything could be read; skipped: line " +
+                                        std::to_string(before + 2) + " (too few fields); line " +
+                                        std::to_string(before + 1) + " (text in a number field).");
+    EXPECT_EQ(halves.problemText(), whole.problemText());
+    EXPECT_EQ(halves.records(), 11997u);
+    EXPECT_EQ(halves.seconds, whole.seconds);
+    EXPECT_EQ(halves.channels, whole.channels);
 }
 
 TEST_F(LogReaderTest, ALogStillBeingWrittenGivesEveryFinishedRecordAndNoComplaint) {
