@@ -174,3 +174,5 @@ void TForm1::showModal(Window window) {
         shown->exec();
     }
 }
+
+#include "moc_tform1.cpp"

@@ -63,7 +63,9 @@ function(korvex_test name)
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
-# A library of Qt windows or widgets; .ui layouts come from resources/forms.
+# A library of Qt windows or widgets; .ui layouts come from resources/forms. Each
+# window's file includes its moc output at its end, so a unity build compiles that
+# with the window instead of reading Qt's headers once more for it.
 function(korvex_gui_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})

@@ -171,3 +171,5 @@ std::vector<ElementRef> ConfigCompareDialog::selectedElements() const {
     }
     return refs;
 }
+
+#include "moc_config_compare_dialog.cpp"

@@ -74,3 +74,5 @@ void ConfigHistoryDialog::restoreChosen() {
         refresh();
     }
 }
+
+#include "moc_config_history_dialog.cpp"

@@ -74,3 +74,5 @@ void MapView::draw(const WorkingValues& working, int par) {
 double MapView::valueAt(int col, int row) const {
     return map_->data()->cell(col, row);
 }
+
+#include "moc_map_view.cpp"

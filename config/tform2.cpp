@@ -353,3 +353,5 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 void TForm2::setEditorText(int col, int row, const std::string& text) {
     grid_->setEditorText(col, row, text);
 }
+
+#include "moc_tform2.cpp"

@@ -134,3 +134,5 @@ void DynoView::redraw() {
 void DynoView::SavePngClick() {
     SaveChartPng(*plot_, dialogs_, "dyno.png");
 }
+
+#include "moc_dyno_view.cpp"

@@ -72,3 +72,5 @@ void TForm3::setCell(int col, int row, const std::string& text) {
 void TForm3::setEditorText(int col, int row, const std::string& text) {
     ui_->StringGrid1->setEditorText(col, row, text);
 }
+
+#include "moc_tform3.cpp"

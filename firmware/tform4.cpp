@@ -57,3 +57,5 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event) {
     }
     return QDialog::eventFilter(watched, event);
 }
+
+#include "moc_tform4.cpp"

@@ -345,3 +345,5 @@ void CheckChannels(QListWidget& list, const QStringList& names) {
         item->setCheckState(names.contains(item->text()) ? Qt::Checked : Qt::Unchecked);
     }
 }
+
+#include "moc_channel_chart.cpp"

@@ -108,3 +108,5 @@ void LivePlotWindow::scrollTo(double seconds) {
 void LivePlotWindow::SavePngClick() {
     SaveChartPng(*chart_, dialogs_, "live.png");
 }
+
+#include "moc_live_plot_window.cpp"

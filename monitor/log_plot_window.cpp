@@ -343,3 +343,5 @@ void LogPlotWindow::PullClick(int index) {
     view->show();
     view->raise();
 }
+
+#include "moc_log_plot_window.cpp"

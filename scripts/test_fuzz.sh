@@ -3,13 +3,13 @@
 # starting from its kept inputs in tests/fuzz/corpus. Any finding fails the run; the
 # input that caused it is left in build-fuzz/findings/ and, once fixed, belongs in
 # tests/fuzz/corpus/<target>/ under a name that says what it holds.
-# KORVEX_FUZZ_SECONDS sets the time per target (default 40).
+# KORVEX_FUZZ_SECONDS sets the time per target (default 20).
 # The same tree, without Qt, also builds korvex-cli and its tests, which the test command
 # runs there, and serves clang-tidy its compile commands. test_fuzz.sh --build only builds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-seconds=${KORVEX_FUZZ_SECONDS:-40}
+seconds=${KORVEX_FUZZ_SECONDS:-20}
 mapfile -t targets < <(ls tests/fuzz/corpus)
 
 KORVEX_BUILD_TARGETS="${targets[*]/#/fuzz_} korvex-cli test_cli korvex-sim korvex_isp" \

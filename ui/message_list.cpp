@@ -232,3 +232,5 @@ void MessageList::fitColumn() {
     const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
     setColumnWidth(0, std::max(viewport()->width(), widest_ + margins));
 }
+
+#include "moc_message_list.cpp"

@@ -495,3 +495,5 @@ void StringGrid::editorTextEdited(int col, int row, const QString& text) {
     }
     emit setEditText(col, row, ToBytes(text));
 }
+
+#include "moc_string_grid.cpp"
