@@ -189,9 +189,12 @@ other=$(udev_test "$scratch/completed.rules" 1-4/1-4:1.0/tty/ttyACM1)
 grep -q '^ID_VENDOR_ID=03eb' <<<"$other" || fail "udevadm test did not see the other port"
 ! grep -Eq '^ID_MM_DEVICE_IGNORE=|^TAGS=.*:uaccess:' <<<"$other" || fail "the rules touch another serial port"
 echo "== package: korvex-sim's emulated USB bus, with umockdev's preload"
-preload=$(ldconfig -p | awk '$1 == "libumockdev-preload.so.0" { print $NF; exit }')
+# awk reads ldconfig's whole list: leaving early would end ldconfig with SIGPIPE,
+# which pipefail counts as a failure.
+preload=$(ldconfig -p | awk '$1 == "libumockdev-preload.so.0" && !found { print $NF; found = 1 }')
 [ -n "$preload" ] || fail "the loader does not find libumockdev-preload.so.0"
-dpkg -S "$(readlink -f "$preload")" | grep -q '^umockdev:' || fail "$preload is not umockdev's"
+owner=$(dpkg -S "$(readlink -f "$preload")")
+[[ $owner == umockdev:* ]] || fail "$preload is not umockdev's: $owner"
 sim_home=$scratch/sim-home
 mkdir "$sim_home"
 HOME=$sim_home "$r/usr/bin/korvex-sim" --com 7 --usb-bus "$scratch/usb.env" >"$scratch/sim.out" 2>&1 &
