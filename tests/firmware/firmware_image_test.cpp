@@ -1,6 +1,7 @@
 #include "firmware/buff.h"
 #include "firmware/firmware_image.h"
 #include "firmware/image_resources.h"
+#include "tests/firmware/erased.h"
 
 #include <gtest/gtest.h>
 
@@ -24,15 +25,6 @@ constexpr ImageRow kRows[] = {
     {3, 20334, 7210, 0x1C7D, "16k"},
     {4, 50517, 17940, 0x4667, "32k"},
 };
-
-bool AllFF(const Buff& b, uint32_t first, uint32_t last) {
-    for (uint32_t a = first; a <= last; ++a) {
-        if (b.data()[a] != 0xFF) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // "Mmm dd yyyy", the day right-aligned with a blank.
 bool IsBuildDate(const std::string& t) {

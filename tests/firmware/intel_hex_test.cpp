@@ -4,6 +4,7 @@
 #include "firmware/buff.h"
 #include "firmware/image_resources.h"
 #include "firmware/intel_hex.h"
+#include "tests/firmware/erased.h"
 
 #include <algorithm>
 #include <cstring>
@@ -32,10 +33,6 @@ std::string HighestRecordText() {
     std::string line = ":7BFFFF00";
     line.append(2 * 0x7B, 'A');
     return line + "\n:00000001FF\n"; // the line is full: its line feed is the dropped character
-}
-
-bool AllFF(const Buff& b, uint32_t first, uint32_t last) {
-    return std::all_of(b.data() + first, b.data() + last + 1, [](uint8_t v) { return v == 0xFF; });
 }
 
 struct Parsed {

@@ -9,12 +9,12 @@
 
 namespace {
 
-struct Rig {
+struct PortRig {
     FakeSerial::Shared shared;
     FakeSerial* fake = nullptr;
     std::unique_ptr<CommDevice> port;
 
-    Rig() {
+    PortRig() {
         auto backend = std::make_unique<FakeSerial>(shared);
         fake = backend.get();
         port = std::make_unique<CommDevice>(std::move(backend));
@@ -34,7 +34,7 @@ TEST(DeviceName, ShortFormBelowTenLongFormFromTen) {
 
 TEST(CommDeviceOpen, RunsEveryStepInOrderWithTheNameOfThePort) {
     for (int port : {7, 10, 123}) {
-        Rig rig;
+        PortRig rig;
         rig.shared.existing = {DeviceName(port)};
         ASSERT_TRUE(rig.port->open(port));
         EXPECT_TRUE(rig.port->isOpen());
@@ -49,7 +49,7 @@ TEST(CommDeviceOpen, RunsEveryStepInOrderWithTheNameOfThePort) {
 }
 
 TEST(CommDeviceOpen, ChangesOnlyTheLineSettingsItOwnsAndSavesTheDriversOnes) {
-    Rig rig;
+    PortRig rig;
     DCB driver{};
     driver.DCBlength = 99;
     driver.BaudRate = 9600;
@@ -107,7 +107,7 @@ TEST(CommDeviceOpen, ChangesOnlyTheLineSettingsItOwnsAndSavesTheDriversOnes) {
 
 TEST(CommDeviceOpen, AFailingStepEndsClosedReleasesTheDeviceAndKeepsItsCode) {
     for (const char* step : {"setupQueues", "getState", "setState", "getTimeouts", "setTimeouts"}) {
-        Rig rig;
+        PortRig rig;
         rig.shared.failStep = step;
         rig.shared.errorCode = 87;
         EXPECT_FALSE(rig.port->open(7)) << step;
@@ -118,7 +118,7 @@ TEST(CommDeviceOpen, AFailingStepEndsClosedReleasesTheDeviceAndKeepsItsCode) {
 }
 
 TEST(CommDeviceOpen, AnAbsentDeviceEndsClosedWithoutRelease) {
-    Rig rig;
+    PortRig rig;
     EXPECT_FALSE(rig.port->open(8));
     EXPECT_FALSE(rig.port->isOpen());
     EXPECT_EQ(rig.shared.calls, std::vector<std::string>{"open:Com8"});
@@ -126,7 +126,7 @@ TEST(CommDeviceOpen, AnAbsentDeviceEndsClosedWithoutRelease) {
 }
 
 TEST(CommDeviceOpen, ReopeningClosesTheOldPortFirstAndAFailureLeavesItClosed) {
-    Rig rig;
+    PortRig rig;
     ASSERT_TRUE(rig.port->open(7));
     rig.shared.calls.clear();
     EXPECT_FALSE(rig.port->open(8));
@@ -141,7 +141,7 @@ TEST(CommDeviceOpen, ReopeningClosesTheOldPortFirstAndAFailureLeavesItClosed) {
 }
 
 TEST(CommDeviceClosed, CloseSucceedsAndTransfersFailWithoutPlatformCalls) {
-    Rig rig;
+    PortRig rig;
     uint8_t byte = '3';
     EXPECT_TRUE(rig.port->close());
     EXPECT_FALSE(rig.port->purge());
@@ -153,7 +153,7 @@ TEST(CommDeviceClosed, CloseSucceedsAndTransfersFailWithoutPlatformCalls) {
 }
 
 TEST(CommDeviceOpenPort, CloseAndTransfersUseTheDocumentedSteps) {
-    Rig rig;
+    PortRig rig;
     ASSERT_TRUE(rig.port->open(7));
     rig.shared.calls.clear();
     const uint8_t cmd[2] = {'8', 1};

@@ -8,17 +8,17 @@
 
 namespace {
 
-struct Rig {
+struct CommandRig {
     FakeSerial::Shared shared;
     std::unique_ptr<CommDevice> port;
-    Rig() : port(std::make_unique<CommDevice>(std::make_unique<FakeSerial>(shared))) {}
+    CommandRig() : port(std::make_unique<CommDevice>(std::make_unique<FakeSerial>(shared))) {}
     size_t reads() const {
         return static_cast<size_t>(std::count(shared.calls.begin(), shared.calls.end(), "read"));
     }
 };
 
 TEST(SendCommand, ReportsOkOrTheErrorCode) {
-    Rig rig;
+    CommandRig rig;
     std::string text;
     EXPECT_FALSE(sendCommand(*rig.port, Cmd::StartBootloader, text));
     EXPECT_EQ(text, "Send ERR=0"); // closed: no platform call, the last code stands
@@ -36,7 +36,7 @@ TEST(SendCommand, ReportsOkOrTheErrorCode) {
 }
 
 TEST(RequestAnswer, CollectsAcrossEmptyReadsAndGivesUpAfterTwoInARow) {
-    Rig rig;
+    CommandRig rig;
     ASSERT_TRUE(rig.port->open(7));
     uint8_t dest[3] = {};
     rig.shared.reads = {{1}, {}, {2}, {}, {3}};
@@ -58,14 +58,14 @@ TEST(RequestAnswer, CollectsAcrossEmptyReadsAndGivesUpAfterTwoInARow) {
 }
 
 TEST(RequestAnswer, GivesUpAtOnceOnAClosedPort) {
-    Rig rig;
+    CommandRig rig;
     uint8_t dest[1] = {};
     EXPECT_FALSE(requestAnswer(*rig.port, Cmd::BoardInfo, 1, dest));
     EXPECT_TRUE(rig.shared.calls.empty());
 }
 
 TEST(RequestBoardInfo, ClosedPortAndSilentDeviceGiveTheirTexts) {
-    Rig rig;
+    CommandRig rig;
     std::string text = "x";
     uint8_t answer[kBoardInfoSize] = {};
     EXPECT_FALSE(requestBoardInfo(*rig.port, text, answer));

@@ -9,13 +9,13 @@
 
 namespace {
 
-struct Rig {
+struct SelectionRig {
     FakeSerial::Shared shared;
     std::unique_ptr<CommDevice> port;
     RecordingList log;
     RecordingList listBox2;
     MyErrLog errLog;
-    Rig() : port(std::make_unique<CommDevice>(std::make_unique<FakeSerial>(shared))) {
+    SelectionRig() : port(std::make_unique<CommDevice>(std::make_unique<FakeSerial>(shared))) {
         errLog.attach(&log);
     }
     std::vector<std::string> opens() const {
@@ -47,7 +47,7 @@ TEST(PortFromLastChar, TakesOnlyTheLastDigit) {
 }
 
 TEST(OpenDevice, ChosenPortOpensAndTheSettingsAreDumped) {
-    Rig rig;
+    SelectionRig rig;
     rig.shared.existing = {"\\\\.\\COM12"};
     rig.shared.driverState.BaudRate = 9600;
     OpenDevice(*rig.port, rig.errLog, rig.listBox2, "COM12", false);
@@ -62,7 +62,7 @@ TEST(OpenDevice, ChosenPortOpensAndTheSettingsAreDumped) {
 }
 
 TEST(OpenDevice, UnreadableOrLargeNumbersPickTheirPort) {
-    Rig rig;
+    SelectionRig rig;
     OpenDevice(*rig.port, rig.errLog, rig.listBox2, "COM", false);
     OpenDevice(*rig.port, rig.errLog, rig.listBox2, "COM300", false);
     EXPECT_EQ(rig.opens(), (std::vector<std::string>{"open:Com7", "open:\\\\.\\COM44"}));
@@ -70,7 +70,7 @@ TEST(OpenDevice, UnreadableOrLargeNumbersPickTheirPort) {
 }
 
 TEST(OpenDevice, AutoSearchReportsOnlyThePortThatOpened) {
-    Rig rig;
+    SelectionRig rig;
     rig.shared.existing = {"Com5", "Com6"};
     OpenDevice(*rig.port, rig.errLog, rig.listBox2, "COM12", true);
     EXPECT_EQ(rig.opens(), (std::vector<std::string>{"open:Com3", "open:Com4", "open:Com5"}));
@@ -79,7 +79,7 @@ TEST(OpenDevice, AutoSearchReportsOnlyThePortThatOpened) {
 }
 
 TEST(OpenDevice, AutoSearchFindingNothingSaysSoAndStillDumps) {
-    Rig rig;
+    SelectionRig rig;
     rig.shared.existing.clear();
     OpenDevice(*rig.port, rig.errLog, rig.listBox2, "COM7", true);
     EXPECT_EQ(rig.opens().size(), 97u);
@@ -90,7 +90,7 @@ TEST(OpenDevice, AutoSearchFindingNothingSaysSoAndStillDumps) {
 }
 
 TEST(OpenDeviceShort, UsesTheLastCharacterAndSearchesOnlyUpToTen) {
-    Rig rig;
+    SelectionRig rig;
     rig.shared.existing = {"Com2"};
     OpenDeviceShort(*rig.port, rig.errLog, "COM12", false);
     EXPECT_EQ(rig.opens(), std::vector<std::string>{"open:Com2"});
@@ -109,7 +109,7 @@ TEST(OpenDeviceShort, UsesTheLastCharacterAndSearchesOnlyUpToTen) {
 }
 
 TEST(CloseDevice, ReportsTheOutcome) {
-    Rig rig;
+    SelectionRig rig;
     CloseDevice(*rig.port, rig.errLog);
     EXPECT_EQ(rig.log.entries, std::vector<std::string>{"Close Com OK"});
     ASSERT_TRUE(rig.port->open(7));
