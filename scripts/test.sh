@@ -21,7 +21,6 @@ cd "$root"
 
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
-mapfile -t hardening < <(bash scripts/buildflags.sh)
 
 # stage <name> <command...>: runs one stage, keeping its time for the summary.
 stage() {
@@ -49,7 +48,12 @@ summary() {
 # The normal and sanitizer trees build each library as one unit (CMAKE_UNITY_BUILD):
 # headers are read once per library rather than once per file. The clang tree stays
 # file by file, for clang-tidy and to catch a file that misses an include.
-build_normal() { bash scripts/build.sh build "${hardening[@]}" -DCMAKE_UNITY_BUILD=ON; }
+# The hardening flags come from dpkg-buildflags, which setup installs.
+build_normal() {
+    local hardening
+    mapfile -t hardening < <(bash scripts/buildflags.sh)
+    bash scripts/build.sh build "${hardening[@]}" -DCMAKE_UNITY_BUILD=ON
+}
 tests_normal() { ctest --test-dir build --output-on-failure -j 3 --timeout 300 "$@"; }
 
 if [ "${1:-}" = "--quick" ]; then
