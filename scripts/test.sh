@@ -27,9 +27,11 @@ stage() {
     local name=$1
     shift
     echo "== $name"
-    local start=$SECONDS status=0
-    "$@" || status=$?
-    echo "${lane:-start}|$name|$((SECONDS - start))|$status" >>"$logs/times"
+    local start=$SECONDS status=0 cpu TIMEFORMAT=%U+%S
+    # The time keyword reports on its group's standard error, the stage keeps its own.
+    { time "$@" 2>&4; } 4>&2 2>"$logs/cpu.$BASHPID" || status=$?
+    cpu=$(python3 -c "print(round($(tail -n 1 "$logs/cpu.$BASHPID")))")
+    echo "${lane:-start}|$name|$((SECONDS - start))|$cpu|$status" >>"$logs/times"
     if [ $status -ne 0 ]; then echo "== $name: FAILED"; fi
     return $status
 }
@@ -37,17 +39,19 @@ stage() {
 # Stage times by lane; the lanes run side by side, so the command takes the start's
 # time plus that of its longest lane.
 summary() {
-    echo "== stage times (seconds, wall)"
+    echo "== stage times (seconds: wall, and CPU on all cores)"
     awk -F'|' '
         !($1 in sum) { order[n++] = $1 }
-        { rows[$1] = rows[$1] sprintf("  %-11s %-26s %5d%s\n", $1, $2, $3, ($4 == 0 ? "" : "  FAILED")); sum[$1] += $3 }
-        END { for (i = 0; i < n; i++) printf "%s  %-38s %5d\n", rows[order[i]], "(" order[i] " in all)", sum[order[i]] }' "$logs/times"
+        { rows[$1] = rows[$1] sprintf("  %-11s %-26s %5d %6d%s\n", $1, $2, $3, $4, ($5 == 0 ? "" : "  FAILED"))
+          sum[$1] += $3; cpu[$1] += $4; all += $4 }
+        END { for (i = 0; i < n; i++) printf "%s  %-38s %5d %6d\n", rows[order[i]], "(" order[i] " in all)", sum[order[i]], cpu[order[i]]
+              printf "  %-38s %5s %6d\n", "(CPU of all stages)", "", all }' "$logs/times"
     echo "== test command: $SECONDS s in all"
 }
 
 # The normal and sanitizer trees build each library as one unit (CMAKE_UNITY_BUILD):
 # headers are read once per library rather than once per file. The clang tree stays
-# file by file, for clang-tidy and to catch a file that misses an include.
+# file by file, to catch a file that misses an include.
 # The hardening flags come from dpkg-buildflags, which setup installs.
 build_normal() {
     local hardening
@@ -91,11 +95,11 @@ lane_sanitizers() {
         ctest --test-dir build-asan --output-on-failure -j 3 --timeout 600
 }
 
-# clang-tidy reads this tree's compile commands: the toolkit-free rooms file by file.
+# clang-tidy configures a tree of its own and needs nothing built.
 lane_clang() {
     local lane=clang
     stage "build (clang, no Qt)" bash scripts/test_fuzz.sh --build
-    (lane=tidy stage "clang-tidy" bash scripts/tidy.sh build-fuzz >"$logs/tidy.log" 2>&1) &
+    (lane=tidy stage "clang-tidy" bash scripts/tidy.sh >"$logs/tidy.log" 2>&1) &
     local tidy=$! status=0
     stage "korvex-cli without Qt" \
         ctest --test-dir build-fuzz --output-on-failure -j 2 --timeout 300 -R '^test_cli' || status=$?
