@@ -27,10 +27,10 @@ stage() {
     local name=$1
     shift
     echo "== $name"
-    local start=$SECONDS status=0 cpu TIMEFORMAT=%U+%S
+    local start=$SECONDS status=0 cpufile="$logs/cpu.$BASHPID" cpu TIMEFORMAT=%U+%S
     # The time keyword reports on its group's standard error, the stage keeps its own.
-    { time "$@" 2>&4; } 4>&2 2>"$logs/cpu.$BASHPID" || status=$?
-    cpu=$(python3 -c "print(round($(tail -n 1 "$logs/cpu.$BASHPID")))")
+    { time "$@" 2>&4; } 4>&2 2>"$cpufile" || status=$?
+    cpu=$(python3 -c "print(round($(tail -n 1 "$cpufile")))")
     echo "${lane:-start}|$name|$((SECONDS - start))|$cpu|$status" >>"$logs/times"
     if [ $status -ne 0 ]; then echo "== $name: FAILED"; fi
     return $status
