@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -67,8 +68,9 @@ enum class Outcome { Stopped, TimeUp, Gone, NoController, FileTrouble };
 // is not made up for, as a timer would not.
 class Ticker {
   public:
-    void wait() {
-        next_ += kTick;
+    // Until `ticks` ticks after the time of the last wait.
+    void wait(uint32_t ticks) {
+        next_ += kTick * ticks;
         std::this_thread::sleep_until(next_);
         const auto now = Clock::now();
         if (now > next_ + kTick) {
@@ -92,6 +94,26 @@ bool TimeUp(const LogContext& c) {
     return c.deadline && Clock::now() >= *c.deadline;
 }
 
+// One tick of a connection; an outcome when it ends the connection.
+std::optional<Outcome> Tick(const LogContext& c, PollCycle& poll, DataLog& dataLog,
+                            StatusLine& status) {
+    const bool second = poll.startTick();
+    poll.finishTick();
+    if (!poll.runFlag()) {
+        return dataLog.logging() ? Outcome::Gone : Outcome::NoController;
+    }
+    if (poll.state() == PollCycle::State::Polling && !dataLog.logging()) {
+        if (!dataLog.ToggleDataLog(true)) {
+            return Outcome::FileTrouble;
+        }
+        c.io.err << "Logging to " << dataLog.path() << '\n';
+    }
+    if (second) {
+        status.secondElapsed(poll.tickCount());
+    }
+    return std::nullopt;
+}
+
 // One connection, from the open port to the end of its file: the file is opened once
 // the controller answered the connect, so a port without one leaves no file behind.
 Outcome LogConnection(const LogContext& c, CommDevice& port) {
@@ -103,28 +125,26 @@ Outcome LogConnection(const LogContext& c, CommDevice& port) {
     poll.addListener(status);
     poll.toggleRun();
     Outcome outcome = Outcome::Stopped;
+    // One tick asks, the next reads the answer. Waking for every tick would wake twice
+    // per answer: a wake-up runs the tick that reads and the tick that asks again, and
+    // ends once a question is out, so the answer is there by the next one.
     Ticker ticker;
+    uint32_t ticks = 1;
     for (;;) {
         if (StopRequested() || TimeUp(c)) {
             outcome = StopRequested() ? Outcome::Stopped : Outcome::TimeUp;
             break;
         }
-        ticker.wait();
-        const bool second = poll.startTick();
-        poll.finishTick();
-        if (!poll.runFlag()) {
-            outcome = dataLog.logging() ? Outcome::Gone : Outcome::NoController;
+        ticker.wait(ticks);
+        ticks = 0;
+        std::optional<Outcome> end;
+        do {
+            ++ticks;
+            end = Tick(c, poll, dataLog, status);
+        } while (!end && ticks < 2 && poll.step() == PollCycle::Step::Send);
+        if (end) {
+            outcome = *end;
             break;
-        }
-        if (poll.state() == PollCycle::State::Polling && !dataLog.logging()) {
-            if (!dataLog.ToggleDataLog(true)) {
-                outcome = Outcome::FileTrouble;
-                break;
-            }
-            c.io.err << "Logging to " << dataLog.path() << '\n';
-        }
-        if (second) {
-            status.secondElapsed(poll.tickCount());
         }
     }
     status.end();
@@ -140,7 +160,7 @@ Outcome LogConnection(const LogContext& c, CommDevice& port) {
 void PauseBeforeNextTry() {
     Ticker ticker;
     for (uint32_t i = 0; i < kTicksBetweenOpenTries && !StopRequested(); ++i) {
-        ticker.wait();
+        ticker.wait(1);
     }
 }
 
