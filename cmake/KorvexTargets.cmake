@@ -41,11 +41,14 @@ function(korvex_test name)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} korvex_test_support GTest::gtest GTest::gtest_main)
     korvex_warnings(${name})
     # A test's own code gains nothing from full optimisation and costs twice the
-    # compile time with it; the rooms it tests keep the tree's flags. Line tables
-    # stay for the sanitizers' reports. In a unity build a test file is included
-    # into one unit with the others, where GCC would warn of every fixture kept in
-    # the file's unnamed namespace.
-    target_compile_options(${name} PRIVATE -Og -g1 $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
+    # compile time with it; the rooms it tests keep the tree's flags. Under the
+    # sanitizers it is not optimised at all: their checks on every line of the
+    # assertions' expansions cost the most to optimise. Line tables stay for the
+    # sanitizers' reports. In a unity build a test file is included into one unit
+    # with the others, where GCC would warn of every fixture kept in the file's
+    # unnamed namespace.
+    target_compile_options(${name} PRIVATE $<IF:$<BOOL:${KORVEX_SANITIZE}>,-O0,-Og> -g1
+        $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
     if(NOT ARG_LABEL)
         set(ARG_LABEL unit)
     endif()
