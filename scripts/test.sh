@@ -70,21 +70,23 @@ if [ "${1:-}" = "--quick" ]; then
 fi
 
 lane_normal() {
-    local lane=normal
-    stage "build (normal)" build_normal
-    (lane_windows >"$logs/windows.log" 2>&1) &
-    local windows=$! status=0
-    stage "tests (normal)" tests_normal || status=$?
-    if [ $status -eq 0 ]; then stage "package" bash scripts/test_package.sh || status=$?; fi
-    wait $windows || status=$?
-    echo "== Windows lane"
-    cat "$logs/windows.log"
-    return $status
+    local lane=normal status=0
+    stage "build (normal)" build_normal || status=$?
+    # The Windows lane's tests run against this tree's simulator.
+    touch "$logs/normal.$([ $status -eq 0 ] && echo built || echo failed)"
+    [ $status -eq 0 ] || return $status
+    stage "tests (normal)" tests_normal || return $?
+    stage "package" bash scripts/test_package.sh
 }
 
 lane_windows() {
     local lane=windows
-    stage "Windows build and tests" bash scripts/test_windows.sh build
+    stage "Windows build" bash scripts/test_windows.sh --build || return $?
+    while [ ! -e "$logs/normal.built" ]; do
+        [ ! -e "$logs/normal.failed" ] || return 1
+        sleep 1
+    done
+    stage "Windows tests" bash scripts/test_windows.sh --test build
 }
 
 lane_sanitizers() {
@@ -114,13 +116,13 @@ stage "setup" bash scripts/setup.sh
 stage "formatting" bash scripts/format.sh --check
 stage "imports (no circle of files)" python3 scripts/imports.py --check
 
+lanes=(normal windows sanitizers clang)
 pids=()
-for lane in normal sanitizers clang; do
+for lane in "${lanes[@]}"; do
     ("lane_$lane" >"$logs/$lane.log" 2>&1) &
     pids+=($!)
 done
 failed=0
-lanes=(normal sanitizers clang)
 for i in "${!pids[@]}"; do
     status=0
     wait "${pids[$i]}" || status=$?
