@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The test command. It installs what is missing, checks the formatting and the
-# rooms' imports, then runs three lanes side by side. Each lane writes its own log,
+# rooms' imports, then runs four lanes side by side. Each lane writes its own log,
 # printed whole, lane by lane:
 #   normal:     the normal tree, built with Debian's hardening flags as the package
-#               is, its tests, then the package stage. Once the tree is built, the
-#               Windows lane starts: the core cross-built with mingw-w64 and its tests
-#               under wine, against this tree's simulator;
+#               is, its tests, then the package stage;
+#   windows:    the core cross-built with mingw-w64; its tests run under wine once
+#               the normal tree has built the simulator they talk to;
 #   sanitizers: the AddressSanitizer + UndefinedBehaviorSanitizer tree (clang, which
 #               builds it in two thirds of the time GCC takes) and its tests;
 #   clang:      one clang tree, without Qt, for korvex-cli and the fuzz targets:
