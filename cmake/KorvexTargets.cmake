@@ -32,11 +32,9 @@ function(korvex_library name)
     korvex_warnings(${name})
 endfunction()
 
-# A GoogleTest program registered with ctest under a label (unit, link, window, usb, e2e);
-# WRAPPER is a command that starts it, given its path as the last argument (umockdev's
-# preload for the usb ones, the simulator's runner for the Windows link test).
-function(korvex_test name)
-    cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;DEPS;WRAPPER" ${ARGN})
+# A GoogleTest program, built as every test is.
+function(korvex_test_program name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} korvex_test_support GTest::gtest GTest::gtest_main)
     korvex_warnings(${name})
@@ -49,6 +47,50 @@ function(korvex_test name)
     # unnamed namespace.
     target_compile_options(${name} PRIVATE $<IF:$<BOOL:${KORVEX_SANITIZE}>,-O0,-Og> -g1
         $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
+endfunction()
+
+# Whether linking these targets brings in Qt, directly or through what they link.
+function(korvex_links_qt result)
+    set(queue ${ARGN})
+    set(seen "")
+    set(found OFF)
+    while(queue AND NOT found)
+        list(POP_FRONT queue item)
+        if(item IN_LIST seen)
+            continue()
+        endif()
+        list(APPEND seen ${item})
+        if(item MATCHES "^Qt6::")
+            set(found ON)
+        elseif(TARGET ${item})
+            get_target_property(links ${item} INTERFACE_LINK_LIBRARIES)
+            if(links)
+                list(APPEND queue ${links})
+            endif()
+        endif()
+    endwhile()
+    set(${result} ${found} PARENT_SCOPE)
+endfunction()
+
+# GoogleTest and the standard headers the tests read most, compiled once per tree into
+# a header every test without Qt reuses. The tests with Qt read their own: Qt's test
+# library defines a macro per test folder, which one shared header cannot match.
+function(korvex_test_pch)
+    korvex_test_program(korvex_test_pch SOURCES ${PROJECT_SOURCE_DIR}/tests/support/test_pch.cpp)
+    target_precompile_headers(korvex_test_pch PRIVATE <gtest/gtest.h> <algorithm> <chrono>
+        <filesystem> <fstream> <functional> <memory> <sstream> <string> <vector>)
+endfunction()
+
+# A GoogleTest program registered with ctest under a label (unit, link, window, usb, e2e);
+# WRAPPER is a command that starts it, given its path as the last argument (umockdev's
+# preload for the usb ones, the simulator's runner for the Windows link test).
+function(korvex_test name)
+    cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;DEPS;WRAPPER" ${ARGN})
+    korvex_test_program(${name} SOURCES ${ARG_SOURCES} DEPS ${ARG_DEPS})
+    korvex_links_qt(qt ${ARG_DEPS})
+    if(NOT qt)
+        target_precompile_headers(${name} REUSE_FROM korvex_test_pch)
+    endif()
     if(NOT ARG_LABEL)
         set(ARG_LABEL unit)
     endif()

@@ -7,8 +7,10 @@ dir=$1
 shift
 launcher=()
 # A developer machine with ccache shares compiled objects between checkouts.
+# The tests' precompiled header is cached too when ccache may ignore its macros and times.
 if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}
 fi
 cmake -S "$root" -B "$root/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
 targets=()

@@ -1,0 +1,1 @@
+// Holds the precompiled header the tests without Qt share; it has no tests of its own.
