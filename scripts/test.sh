@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The test command. It installs what is missing, checks the formatting and the
-# rooms' imports, then runs four lanes side by side. Each lane writes its own log,
+# rooms' imports, then runs five lanes side by side. Each lane writes its own log,
 # printed whole, lane by lane:
 #   normal:     the normal tree, built with Debian's hardening flags as the package
 #               is, its tests, then the package stage;
@@ -8,9 +8,9 @@
 #               the normal tree has built the simulator they talk to;
 #   sanitizers: the AddressSanitizer + UndefinedBehaviorSanitizer tree (clang, which
 #               builds it in two thirds of the time GCC takes) and its tests;
-#   clang:      one clang tree, without Qt, for korvex-cli and the fuzz targets:
-#               clang-tidy beside the korvex-cli tests, then short fuzz runs of every
-#               parser of outside bytes.
+#   clang:      one clang tree, without Qt, for korvex-cli and the fuzz targets: the
+#               korvex-cli tests, then short fuzz runs of every parser of outside bytes;
+#   tidy:       clang-tidy over the toolkit-free rooms.
 # Builds keep the cores busy while the end-to-end tests mostly wait on the programs
 # they drive, so the lanes overlap well. Each stage's time is printed at the end.
 #
@@ -98,25 +98,27 @@ lane_sanitizers() {
         ctest --test-dir build-asan --output-on-failure -j 3 --timeout 600
 }
 
-# clang-tidy configures a tree of its own and needs nothing built.
 lane_clang() {
     local lane=clang
-    stage "build (clang, no Qt)" bash scripts/test_fuzz.sh --build
-    (lane=tidy stage "clang-tidy" bash scripts/tidy.sh >"$logs/tidy.log" 2>&1) &
-    local tidy=$! status=0
+    stage "build (clang, no Qt)" bash scripts/test_fuzz.sh --build || return $?
     stage "korvex-cli without Qt" \
-        ctest --test-dir build-fuzz --output-on-failure -j 2 --timeout 300 -R '^test_cli' || status=$?
-    wait $tidy || status=$?
-    cat "$logs/tidy.log"
-    if [ $status -eq 0 ]; then stage "fuzzing (short runs)" bash scripts/test_fuzz.sh || status=$?; fi
-    return $status
+        ctest --test-dir build-fuzz --output-on-failure -j 2 --timeout 300 -R '^test_cli' || return $?
+    stage "fuzzing (short runs)" bash scripts/test_fuzz.sh
+}
+
+# clang-tidy configures a tree of its own and needs nothing built. It yields to the
+# builds, whose tests come after them, and takes up what the cores have left over
+# while tests wait on the programs they drive.
+lane_tidy() {
+    local lane=tidy
+    stage "clang-tidy" nice -n 10 bash scripts/tidy.sh
 }
 
 stage "setup" bash scripts/setup.sh
 stage "formatting" bash scripts/format.sh --check
 stage "imports (no circle of files)" python3 scripts/imports.py --check
 
-lanes=(normal windows sanitizers clang)
+lanes=(normal windows sanitizers clang tidy)
 pids=()
 for lane in "${lanes[@]}"; do
     ("lane_$lane" >"$logs/$lane.log" 2>&1) &
