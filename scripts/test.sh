@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The test command. It installs what is missing, checks the formatting and the
-# rooms' imports, then runs five lanes side by side. Each lane writes its own log,
+# The test command. It installs what its builds start with, checks the formatting and
+# the rooms' imports, then runs six lanes side by side. Each lane writes its own log,
 # printed whole, lane by lane:
+#   setup:      installs the rest (the Windows tool chain, what tests and package
+#               checks run); the lanes wait for it where they need it;
 #   normal:     the normal tree, built with Debian's hardening flags as the package
 #               is, then its tests and the package stage side by side;
 #   windows:    the core cross-built with mingw-w64; its tests run under wine once
@@ -37,6 +39,20 @@ stage() {
     return $status
 }
 
+# await <name>: waits until another lane has marked <name> done; fails if it failed.
+await() {
+    while [ ! -e "$logs/$1.done" ]; do
+        if [ -e "$logs/$1.failed" ]; then
+            echo "== $1 failed: see its lane"
+            return 1
+        fi
+        sleep 1
+    done
+}
+
+# mark <name> <status>: tells the lanes that await <name> how it went.
+mark() { touch "$logs/$1.$([ "$2" -eq 0 ] && echo done || echo failed)"; }
+
 # Stage times by lane; the lanes run side by side, so the command takes the start's
 # time plus that of its longest lane.
 summary() {
@@ -45,7 +61,7 @@ summary() {
         !($1 in sum) { order[n++] = $1 }
         { rows[$1] = rows[$1] sprintf("  %-11s %-26s %5d %6d%s\n", $1, $2, $3, $4, ($5 == 0 ? "" : "  FAILED"))
           sum[$1] += $3; cpu[$1] += $4; all += $4 }
-        END { for (i = 0; i < n; i++) printf "%s  %-38s %5d %6d\n", rows[order[i]], "(" order[i] " in all)", sum[order[i]], cpu[order[i]]
+        END { for (i = 0; i < n; i++) printf "%s  %-38s %5d %6d\n", rows[order[i]], "(" order[i] ": its stages summed)", sum[order[i]], cpu[order[i]]
               printf "  %-38s %5s %6d\n", "(CPU of all stages)", "", all }' "$logs/times"
     echo "== test command: $SECONDS s in all"
 }
@@ -69,12 +85,21 @@ if [ "${1:-}" = "--quick" ]; then
     exit 0
 fi
 
+# Installs the rest of what the test command needs while the first trees compile.
+lane_setup() {
+    local lane=setup status=0
+    stage "setup (the rest)" bash scripts/setup.sh --rest || status=$?
+    mark setup $status
+    return $status
+}
+
 lane_normal() {
     local lane=normal status=0
     stage "build (normal)" build_normal || status=$?
     # The Windows lane's tests run against this tree's simulator.
-    touch "$logs/normal.$([ $status -eq 0 ] && echo built || echo failed)"
+    mark normal-build $status
     [ $status -eq 0 ] || return $status
+    await setup || return $?
     # The package stage works in scratch folders of its own, so it runs beside the tests.
     (stage "package" bash scripts/test_package.sh >"$logs/package.log" 2>&1) &
     local package=$!
@@ -86,18 +111,17 @@ lane_normal() {
 
 lane_windows() {
     local lane=windows
+    await setup || return $?
     stage "Windows build" bash scripts/test_windows.sh --build || return $?
-    while [ ! -e "$logs/normal.built" ]; do
-        [ ! -e "$logs/normal.failed" ] || return 1
-        sleep 1
-    done
+    await normal-build || return $?
     stage "Windows tests" bash scripts/test_windows.sh --test build
 }
 
 lane_sanitizers() {
     local lane=sanitizers
     stage "build (sanitizers)" bash scripts/build.sh build-asan -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF \
-        -DCMAKE_UNITY_BUILD=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+        -DCMAKE_UNITY_BUILD=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ || return $?
+    await setup || return $?
     stage "tests (sanitizers)" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
         UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --test-dir build-asan --output-on-failure -j 3 --timeout 600
@@ -119,11 +143,11 @@ lane_tidy() {
     stage "clang-tidy" nice -n 10 bash scripts/tidy.sh
 }
 
-stage "setup" bash scripts/setup.sh
+stage "setup (build tools)" bash scripts/setup.sh --build
 stage "formatting" bash scripts/format.sh --check
 stage "imports (no circle of files)" python3 scripts/imports.py --check
 
-lanes=(normal windows sanitizers clang tidy)
+lanes=(setup normal windows sanitizers clang tidy)
 pids=()
 for lane in "${lanes[@]}"; do
     ("lane_$lane" >"$logs/$lane.log" 2>&1) &
