@@ -79,10 +79,9 @@ struct ShownLogPlot {
     }();
 };
 
-// The reader parses a long log on two threads: CPU time is the whole process's, and
-// the figure the user waits for is the wall time.
-
-// From the file to the first drawn chart (speed and power, stacked).
+// From the file to the first drawn chart (speed and power, stacked). The reader parses
+// a long log on two threads, so these benchmarks report the whole process's CPU time,
+// and the figure the user waits for is the wall time.
 void BM_OpenAndPlotTenHourLog(benchmark::State& state) {
     const std::string& path = TenHourLog();
     for (auto _ : state) {
