@@ -32,7 +32,7 @@ QString FileName(const std::string& path) {
 
 void SetColumn(QCPGraph& graph, const LogData& data, const QString& name, double shift) {
     const auto at = std::find(data.names.begin(), data.names.end(), ToBytes(name));
-    const std::vector<float>& column = data.channels[at - data.names.begin()];
+    const LogColumn<float>& column = data.channels[at - data.names.begin()];
     const size_t n = data.records();
     QVector<QCPGraphData> points(static_cast<qsizetype>(n));
     for (size_t i = 0; i < n; ++i) {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <limits>
 
@@ -66,27 +67,26 @@ bool FitsLongLong(const char* first, const char* last, bool negative) {
 void ScanRecord(std::string_view line, RecordScan& out) {
     size_t fields = 0;
     bool readable = true;
-    out.cut = false;
+    // Every field ends with a tab, so a line whose last byte is not one is cut; in one
+    // whose last byte is, every run of digits ends inside it, and the loop over them
+    // needs no check for the end of the line: a third of the time a long log takes.
+    out.cut = !line.empty() && line.back() != kLogFieldEnd;
     const char* p = line.data();
-    const char* const end = p + line.size();
+    const char* const end = out.cut ? p : p + line.size();
     while (p < end) {
         const bool negative = *p == '-';
         const char* const digits = p + (negative ? 1 : 0);
         p = digits;
         // Wraps for a number too long to fit, which the range check then rejects.
         unsigned long long magnitude = 0;
-        for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p) {
+        for (; static_cast<unsigned char>(*p - '0') < 10; ++p) {
             magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
         }
-        const bool number = p != digits && p < end && *p == kLogFieldEnd &&
+        const bool number = p != digits && *p == kLogFieldEnd &&
                             (p - digits <= kUncheckedDigits || FitsLongLong(digits, p, negative));
-        if (p < end && *p != kLogFieldEnd) {
+        if (*p != kLogFieldEnd) {
             p = static_cast<const char*>(
                 std::memchr(p, kLogFieldEnd, static_cast<size_t>(end - p)));
-        }
-        if (p == nullptr || p == end) {
-            out.cut = true;
-            break;
         }
         if (fields < kLogColumnCount) {
             readable = readable && number;
@@ -101,34 +101,51 @@ void ScanRecord(std::string_view line, RecordScan& out) {
     out.readable = readable;
 }
 
-class Parser {
-  public:
-    explicit Parser(LogData& data) : data_(data) {
-        const auto& columns = LogColumnNames();
-        data_.names.assign(columns.begin() + 1, columns.end());
-        data_.channels.resize(data_.names.size());
+// A log copied through a Windows machine ends its lines with CR LF.
+std::string_view WithoutCarriageReturn(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
     }
+    return line;
+}
 
-    void reserve(size_t records) {
-        data_.seconds.reserve(records);
-        for (auto& channel : data_.channels) {
-            channel.reserve(records);
-        }
+bool IsLogHeader(std::string_view line) {
+    Fields fields;
+    SplitFields(WithoutCarriageReturn(line), fields);
+    const auto& columns = LogColumnNames();
+    if (fields.complete.size() < columns.size()) {
+        return false;
     }
-
-    bool header(std::string_view line) {
-        SplitFields(line, fields_);
-        const auto& columns = LogColumnNames();
-        if (fields_.complete.size() < columns.size()) {
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (fields.complete[i] != columns[i]) {
             return false;
         }
-        for (size_t i = 0; i < columns.size(); ++i) {
-            if (fields_.complete[i] != columns[i]) {
-                return false;
-            }
-        }
-        return true;
     }
+    return true;
+}
+
+// The shortest line a record can be: a word record alone, each field one digit.
+constexpr size_t kShortestRecordBytes = 2 * kLogWordRecordFields;
+
+// The most records `bytes` of text holding `lineBreaks` line breaks can give.
+size_t MostRecords(size_t lineBreaks, size_t bytes) {
+    return std::min(lineBreaks + 1, bytes / kShortestRecordBytes + 1);
+}
+
+// Growing, their new values are left unset: each is first touched by the thread that
+// writes it.
+void SizeColumns(LogData& data, size_t records) {
+    data.seconds.resize(records);
+    for (auto& channel : data.channels) {
+        channel.resize(records);
+    }
+}
+
+// The records of a stretch of a log's lines, written into columns sized beforehand
+// from `first` on: two stretches of one log are read side by side into the same columns.
+class Parser {
+  public:
+    Parser(LogData& data, size_t first, size_t end) : data_(data), next_(first), end_(end) {}
 
     // A line named as skipped adds nothing to any column, so what the message says
     // and what a chart, a pull or an export shows cannot disagree. The last line is
@@ -153,36 +170,47 @@ class Parser {
             report(number, LogProblem::Kind::NotANumber);
             return;
         }
-        data_.seconds.push_back(static_cast<double>(scan_.values[0]) / kLogTimesPerSecond);
-        for (size_t c = 1; c < kLogColumnCount; ++c) {
-            data_.channels[c - 1].push_back(c < present ? static_cast<float>(scan_.values[c])
-                                                        : kMissing);
+        // The columns hold what the lines counted beforehand can give; only a file
+        // rewritten in between can give more.
+        if (next_ == end_) {
+            overrun_ = true;
+            return;
+        }
+        const size_t at = next_++;
+        data_.seconds[at] = static_cast<double>(scan_.values[0]) / kLogTimesPerSecond;
+        for (size_t c = 1; c < present; ++c) {
+            data_.channels[c - 1][at] = static_cast<float>(scan_.values[c]);
+        }
+        for (size_t c = present; c < kLogColumnCount; ++c) {
+            data_.channels[c - 1][at] = kMissing;
         }
     }
 
+    size_t next() const { return next_; }
+    bool overrun() const { return overrun_; }
+    std::vector<LogProblem>& problems() { return problems_; }
+
   private:
-    void report(size_t line, LogProblem::Kind kind) { data_.problems.push_back({line, kind}); }
+    void report(size_t line, LogProblem::Kind kind) { problems_.push_back({line, kind}); }
 
     LogData& data_;
-    Fields fields_;
     RecordScan scan_;
+    size_t next_;
+    size_t end_;
+    bool overrun_ = false;
+    std::vector<LogProblem> problems_;
 };
 
-// A log's text taken line by line as it arrives, in pieces of any size (a file read in
-// blocks): a line a piece cuts waits for the rest of it in the next piece.
+// A stretch of a log's text taken line by line as it arrives, in pieces of any size (a
+// file read in blocks): a line a piece cuts waits for the rest of it in the next piece.
 class LogText {
   public:
-    LogText(LogData& data, size_t expectedBytes)
-        : data_(data), parser_(data), expectedBytes_(expectedBytes) {}
+    LogText(LogData& data, size_t first, size_t end) : parser_(data, first, end) {}
 
     // Taken as the text after the header line, which counts as line 1.
-    void afterHeader() {
-        number_ = 1;
-        parser_.reserve(RecordsIn(expectedBytes_));
-    }
+    void afterHeader() { number_ = 1; }
 
     void feed(std::string_view piece) {
-        bytes_ += piece.size();
         for (size_t end = piece.find(kLogLineStart); end != std::string_view::npos;
              end = piece.find(kLogLineStart)) {
             if (pending_.empty()) {
@@ -197,74 +225,104 @@ class LogText {
         pending_.append(piece);
     }
 
-    // The lines of the text that follows this one (which ends with a line break), read
-    // after the header: they take their place after this text's own.
-    void append(const LogData& rest) {
-        if (failed_) {
-            return;
-        }
-        Append(data_.seconds, rest.seconds);
-        for (size_t c = 0; c < data_.channels.size(); ++c) {
-            Append(data_.channels[c], rest.channels[c]);
-        }
-        for (const LogProblem& p : rest.problems) {
-            data_.problems.push_back({p.line + number_ - 1, p.kind});
-        }
-    }
-
     // What follows the last line break is the last line, perhaps still being written.
     void lastLine() {
         line(pending_, true);
         pending_.clear();
     }
 
-    void finish() {
-        if (bytes_ == 0) {
-            data_ = LogData();
-            data_.failure = "The file is empty.";
-            return;
-        }
-        lastLine();
-        if (!failed_ && data_.records() == 0 && data_.problems.empty()) {
-            data_.failure = "The log holds no records yet.";
-            data_.awaitingRecords = true;
-        }
-    }
+    Parser& parser() { return parser_; }
+    size_t lines() const { return number_; }
+    bool failed() const { return failed_; }
 
   private:
-    // A record line is about 110 bytes.
-    static size_t RecordsIn(size_t bytes) { return bytes / 100 + 1; }
-
-    template <typename T> static void Append(std::vector<T>& to, const std::vector<T>& from) {
-        to.insert(to.end(), from.begin(), from.end());
-    }
-
     void line(std::string_view text, bool last) {
         if (failed_) {
             return;
         }
-        // A log copied through a Windows machine ends its lines with CR LF.
-        if (!text.empty() && text.back() == '\r') {
-            text.remove_suffix(1);
-        }
         if (++number_ > 1) {
-            parser_.record(text, number_, last);
-        } else if (parser_.header(text)) {
-            parser_.reserve(RecordsIn(expectedBytes_));
-        } else {
-            data_.failure = "This is not a KORVEX data log: its first line is not the log header.";
+            parser_.record(WithoutCarriageReturn(text), number_, last);
+        } else if (!IsLogHeader(text)) {
             failed_ = true;
         }
     }
 
-    LogData& data_;
     Parser parser_;
     std::string pending_;
-    size_t expectedBytes_;
-    size_t bytes_ = 0;
     size_t number_ = 0; // lines taken, the header included
     bool failed_ = false;
 };
+
+// A stretch of a log file's lines, from byte `from` up to `to`, and what reading it gave.
+struct Stretch {
+    Stretch(size_t from, size_t to) : from(from), to(to) {}
+
+    size_t from;
+    size_t to;
+    size_t most = 0;  // the records its lines can give at most
+    size_t first = 0; // where its records go in the columns
+    size_t records = 0;
+    size_t lines = 0;
+    std::vector<LogProblem> problems;
+    bool read = false;
+    bool notALog = false;
+    bool overrun = false;
+
+    void take(LogText& text) {
+        records = text.parser().next() - first;
+        lines = text.lines();
+        problems = std::move(text.parser().problems());
+        notALog = text.failed();
+        overrun = text.parser().overrun();
+    }
+};
+
+// The log that the stretches read into `data` give: the records of each moved up
+// against those before it (the lines a stretch skipped leave a gap), the problems
+// numbered as lines of the whole file.
+void Join(LogData& data, std::vector<Stretch>& stretches) {
+    size_t records = 0;
+    size_t linesBefore = 0; // each stretch after the first counts the header as its line 1
+    for (Stretch& s : stretches) {
+        if (s.first != records) {
+            auto moveUp = [&s, records](auto& column) {
+                std::copy_n(column.begin() + static_cast<ptrdiff_t>(s.first), s.records,
+                            column.begin() + static_cast<ptrdiff_t>(records));
+            };
+            moveUp(data.seconds);
+            for (auto& channel : data.channels) {
+                moveUp(channel);
+            }
+        }
+        records += s.records;
+        for (const LogProblem& p : s.problems) {
+            data.problems.push_back({p.line + linesBefore, p.kind});
+        }
+        linesBefore += std::max<size_t>(s.lines, 1) - 1;
+    }
+    SizeColumns(data, records);
+}
+
+// What is known once the text is read: why nothing could be, or that nothing has yet.
+void Conclude(LogData& data, bool empty, bool notALog) {
+    if (empty) {
+        data = LogData();
+        data.failure = "The file is empty.";
+    } else if (notALog) {
+        data.failure = "This is not a KORVEX data log: its first line is not the log header.";
+    } else if (data.records() == 0 && data.problems.empty()) {
+        data.failure = "The log holds no records yet.";
+        data.awaitingRecords = true;
+    }
+}
+
+LogData NamedColumns() {
+    LogData data;
+    const auto& columns = LogColumnNames();
+    data.names.assign(columns.begin() + 1, columns.end());
+    data.channels.resize(data.names.size());
+    return data;
+}
 
 // Feeds `text` the file from where `in` stands, `limit` bytes at most; false when the
 // file could not be read.
@@ -280,6 +338,51 @@ bool FeedFile(std::istream& in, LogText& text, size_t limit) {
         limit -= got;
     }
     return !in.bad();
+}
+
+size_t LineBreaksIn(std::string_view text) {
+    size_t breaks = 0;
+    // One search per line is several times quicker than looking at each byte.
+    for (size_t at = text.find(kLogLineStart); at != std::string_view::npos;
+         at = text.find(kLogLineStart, at + 1)) {
+        ++breaks;
+    }
+    return breaks;
+}
+
+// Counts the stretch's line breaks to learn the records it can give. A log being
+// written grows meanwhile: the stretch ends where the counting stopped, so that its
+// reading sees the same lines.
+void CountStretch(const std::string& path, Stretch& s) {
+    std::ifstream in(PathFromText(path), std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(s.from));
+    std::vector<char> block(kReadBlockBytes);
+    size_t breaks = 0;
+    size_t bytes = 0;
+    while (in && bytes < s.to - s.from) {
+        in.read(block.data(),
+                static_cast<std::streamsize>(std::min(block.size(), s.to - s.from - bytes)));
+        const auto got = static_cast<size_t>(in.gcount());
+        breaks += LineBreaksIn(std::string_view(block.data(), got));
+        bytes += got;
+    }
+    s.to = s.from + bytes;
+    s.most = MostRecords(breaks, bytes);
+    s.read = !in.bad();
+}
+
+void ReadStretch(const std::string& path, LogData& data, Stretch& s, bool endsTheFile) {
+    std::ifstream in(PathFromText(path), std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(s.from));
+    LogText text(data, s.first, s.first + s.most);
+    if (s.from > 0) {
+        text.afterHeader();
+    }
+    s.read = s.read && in && FeedFile(in, text, s.to - s.from);
+    if (endsTheFile) {
+        text.lastLine();
+    }
+    s.take(text);
 }
 
 // The offset of the first line break at or after `from`, or npos; `in` is rewound.
@@ -300,24 +403,42 @@ size_t LineBreakFrom(std::istream& in, size_t from) {
     return at;
 }
 
+// Whether the file starts with a log header, looked for in its first block only: the
+// header is a few hundred bytes, and its columns are sized only once it is found.
+bool StartsWithHeader(std::istream& in) {
+    std::array<char, 4096> block{};
+    in.read(block.data(), block.size());
+    const std::string_view start(block.data(), static_cast<size_t>(in.gcount()));
+    in.clear();
+    in.seekg(0);
+    return IsLogHeader(start.substr(0, start.find(kLogLineStart)));
+}
+
 // Below this a second thread costs more than it saves.
 constexpr size_t kHalvedFrom = size_t{1} << 20;
 
-struct TextRead {
-    LogData data;
-    bool read = false;
-};
+// The file's stretches: a long log's second half, from a line break on, is read on a
+// second thread.
+std::vector<Stretch> Stretches(std::istream& in, size_t size, bool header) {
+    const size_t split =
+        !header || size < kHalvedFrom ? std::string_view::npos : LineBreakFrom(in, size / 2);
+    if (split == std::string_view::npos) {
+        return {Stretch(0, std::string_view::npos)};
+    }
+    return {Stretch(0, split + 1), Stretch(split + 1, std::string_view::npos)};
+}
 
-// The lines of the file after the byte `from`, up to its end, as the text after a header.
-TextRead ReadRest(const std::string& path, size_t from, size_t expectedBytes) {
-    TextRead rest;
-    std::ifstream in(PathFromText(path), std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(from));
-    LogText text(rest.data, expectedBytes);
-    text.afterHeader();
-    rest.read = in && FeedFile(in, text, std::string_view::npos);
-    text.lastLine();
-    return rest;
+// Does `work` for each stretch, the last on a second thread when there are two.
+template <typename Work> void EachStretch(std::vector<Stretch>& stretches, Work work) {
+    std::future<void> last;
+    if (stretches.size() > 1) {
+        last =
+            std::async(std::launch::async | std::launch::deferred, [&] { work(stretches.back()); });
+    }
+    work(stretches.front());
+    if (last.valid()) {
+        last.get();
+    }
 }
 
 const char* KindText(LogProblem::Kind kind) {
@@ -339,13 +460,21 @@ LogData ParseDataLog(std::string_view text) {
 }
 
 LogData ParseDataLog(std::string_view text, size_t pieceBytes) {
-    LogData data;
-    LogText reader(data, text.size());
+    LogData data = NamedColumns();
+    const size_t most = MostRecords(LineBreaksIn(text), text.size());
+    if (IsLogHeader(text.substr(0, text.find(kLogLineStart)))) {
+        SizeColumns(data, most);
+    }
+    LogText reader(data, 0, data.records());
     const size_t step = std::max<size_t>(pieceBytes, 1);
     for (size_t at = 0; at < text.size(); at += step) {
         reader.feed(text.substr(at, step));
     }
-    reader.finish();
+    reader.lastLine();
+    std::vector<Stretch> whole{Stretch(0, text.size())};
+    whole[0].take(reader);
+    Join(data, whole);
+    Conclude(data, text.empty(), reader.failed());
     return data;
 }
 
@@ -358,31 +487,34 @@ LogData ReadDataLog(const std::string& path) {
     }
     std::error_code unknown;
     const auto found = std::filesystem::file_size(PathFromText(path), unknown);
-    const size_t size = unknown ? 0 : static_cast<size_t>(found);
-    // A long log's second half, from a line break on, is read on a second thread. The
-    // file is read in blocks up to the end there is now (a log being written grows
-    // meanwhile), each parsed while it is still in the cache: the whole text is never
-    // held at once.
-    const size_t split = size < kHalvedFrom ? std::string_view::npos : LineBreakFrom(in, size / 2);
-    std::future<TextRead> rest;
-    if (split != std::string_view::npos) {
-        rest = std::async(std::launch::async | std::launch::deferred, ReadRest, path, split + 1,
-                          size - split);
+    const bool header = StartsWithHeader(in);
+    std::vector<Stretch> stretches =
+        Stretches(in, unknown ? 0 : static_cast<size_t>(found), header);
+    // Each stretch is read twice, in blocks parsed while they are still in the cache
+    // (the whole text is never held at once): first its line breaks are counted, so that
+    // the columns are sized once and each stretch writes its records into their place.
+    EachStretch(stretches, [&path](Stretch& s) { CountStretch(path, s); });
+    LogData data = NamedColumns();
+    if (header) {
+        size_t most = 0;
+        for (Stretch& s : stretches) {
+            s.first = most;
+            most += s.most;
+        }
+        SizeColumns(data, most);
     }
-    LogData data;
-    LogText reader(data, size);
-    bool read = FeedFile(in, reader, split == std::string_view::npos ? split : split + 1);
-    if (rest.valid()) {
-        const TextRead second = rest.get();
-        read = read && second.read;
-        reader.append(second.data);
-    }
-    if (!read) {
+    EachStretch(stretches,
+                [&](Stretch& s) { ReadStretch(path, data, s, &s == &stretches.back()); });
+    const bool overrun =
+        std::any_of(stretches.begin(), stretches.end(), [](const Stretch& s) { return s.overrun; });
+    if (overrun ||
+        !std::all_of(stretches.begin(), stretches.end(), [](const Stretch& s) { return s.read; })) {
         LogData failed;
-        failed.failure = "Can't read " + path;
+        failed.failure = "Can't read " + path + (overrun ? ": it changed while it was read" : "");
         return failed;
     }
-    reader.finish();
+    Join(data, stretches);
+    Conclude(data, stretches.back().to == 0, stretches.front().notALog);
     return data;
 }
 
@@ -419,7 +551,7 @@ std::string LogData::problemText() const {
 
 PullSamples PullFromLog(const LogData& data, double fromSeconds, double toSeconds) {
     PullSamples pull;
-    auto column = [&data](const char* name) -> const std::vector<float>* {
+    auto column = [&data](const char* name) -> const LogColumn<float>* {
         const auto at = std::find(data.names.begin(), data.names.end(), name);
         return at == data.names.end() ? nullptr : &data.channels[at - data.names.begin()];
     };

@@ -91,7 +91,7 @@ TEST_F(LogReaderTest, DamagedLinesAreSkippedAndNamedInOneMessage) {
               "number field); line 5 (cut off).");
     // Nothing of a skipped or unfinished line reaches any column.
     ASSERT_EQ(data.records(), 2u);
-    EXPECT_EQ(data.seconds, (std::vector<double>{0.0, 0.4}));
+    EXPECT_EQ(data.seconds, (LogColumn<double>{0.0, 0.4}));
     for (const auto& column : data.channels) {
         ASSERT_EQ(column.size(), 2u);
     }
