@@ -20,6 +20,9 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <future>
+#include <vector>
+
 namespace {
 
 // What a fresh log shows first: the speed and the power estimate.
@@ -30,15 +33,34 @@ QString FileName(const std::string& path) {
     return QFileInfo(FromPath(path)).fileName();
 }
 
-void SetColumn(QCPGraph& graph, const LogData& data, const QString& name, double shift) {
+QVector<QCPGraphData> Points(const LogData& data, const QString& name, double shift) {
     const auto at = std::find(data.names.begin(), data.names.end(), ToBytes(name));
     const LogColumn<float>& column = data.channels[at - data.names.begin()];
     const size_t n = data.records();
     QVector<QCPGraphData> points(static_cast<qsizetype>(n));
+    QCPGraphData* point = points.data(); // taken once: operator[] checks for sharing each time
     for (size_t i = 0; i < n; ++i) {
-        points[static_cast<qsizetype>(i)] = {data.seconds[i] + shift, column[i]};
+        point[i] = {data.seconds[i] + shift, column[i]};
     }
-    graph.data()->set(points, true);
+    return points;
+}
+
+// Graph g gets the column named names[g], `shift` seconds on. Hours of log are millions
+// of points, so every second graph's are made on another thread meanwhile.
+void SetColumns(const std::vector<QCPGraph*>& graphs, const LogData& data, const QStringList& names,
+                double shift) {
+    std::vector<QVector<QCPGraphData>> points(graphs.size());
+    auto make = [&](size_t first) {
+        for (size_t g = first; g < graphs.size(); g += 2) {
+            points[g] = Points(data, names[static_cast<qsizetype>(g)], shift);
+        }
+    };
+    auto others = std::async(std::launch::async | std::launch::deferred, make, 1);
+    make(0);
+    others.get();
+    for (size_t g = 0; g < graphs.size(); ++g) {
+        graphs[g]->data()->set(points[g], true);
+    }
 }
 
 } // namespace
@@ -195,9 +217,11 @@ void LogPlotWindow::plotChosen() {
 void LogPlotWindow::chartChosen() {
     const QStringList names = chosenChannels();
     chart_->setChannels(names, stacked_->isChecked());
+    std::vector<QCPGraph*> graphs;
     for (int g = 0; g < names.size(); ++g) {
-        SetColumn(*chart_->channelGraph(g), data_, names[g], shift());
+        graphs.push_back(chart_->channelGraph(g));
     }
+    SetColumns(graphs, data_, names, shift());
     if (overlay_.records() > 0 && !names.isEmpty()) {
         chart_->addOverlay(FileName(path_), FileName(overlayPath_));
         chartOverlay();
@@ -234,10 +258,13 @@ void LogPlotWindow::plotOverlay() {
 
 void LogPlotWindow::chartOverlay() {
     const double start = overlay_.seconds.front() - offset_->value();
+    std::vector<QCPGraph*> graphs;
+    QStringList names;
     for (int g = 0; g < chart_->channelCount(); ++g) {
-        SetColumn(*chart_->overlayGraph(g), overlay_, chart_->channelGraph(g)->valueAxis()->label(),
-                  -start);
+        graphs.push_back(chart_->overlayGraph(g));
+        names << chart_->channelGraph(g)->valueAxis()->label();
     }
+    SetColumns(graphs, overlay_, names, -start);
 }
 
 double LogPlotWindow::shift() const {
