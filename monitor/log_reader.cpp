@@ -13,6 +13,7 @@
 #include <functional>
 #include <future>
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -324,17 +325,27 @@ LogData NamedColumns() {
     return data;
 }
 
+// A block of the file as read. Aligned to a cache line: the system copies into a buffer
+// that starts 16 bytes past one, as a fresh allocation does, four times slower here.
+struct alignas(64) ReadBlock {
+    std::array<char, kReadBlockBytes> bytes;
+
+    static std::unique_ptr<ReadBlock> Make() { return std::make_unique_for_overwrite<ReadBlock>(); }
+    size_t size() const { return bytes.size(); }
+    char* data() { return bytes.data(); }
+};
+
 // Feeds `text` the file from where `in` stands, `limit` bytes at most; false when the
 // file could not be read.
 bool FeedFile(std::istream& in, LogText& text, size_t limit) {
-    std::vector<char> block(kReadBlockBytes);
+    const auto block = ReadBlock::Make();
     while (limit > 0) {
-        in.read(block.data(), static_cast<std::streamsize>(std::min(block.size(), limit)));
+        in.read(block->data(), static_cast<std::streamsize>(std::min(block->size(), limit)));
         const auto got = static_cast<size_t>(in.gcount());
         if (got == 0) {
             break;
         }
-        text.feed(std::string_view(block.data(), got));
+        text.feed(std::string_view(block->data(), got));
         limit -= got;
     }
     return !in.bad();
@@ -356,14 +367,14 @@ size_t LineBreaksIn(std::string_view text) {
 void CountStretch(const std::string& path, Stretch& s) {
     std::ifstream in(PathFromText(path), std::ios::binary);
     in.seekg(static_cast<std::streamoff>(s.from));
-    std::vector<char> block(kReadBlockBytes);
+    const auto block = ReadBlock::Make();
     size_t breaks = 0;
     size_t bytes = 0;
     while (in && bytes < s.to - s.from) {
-        in.read(block.data(),
-                static_cast<std::streamsize>(std::min(block.size(), s.to - s.from - bytes)));
+        in.read(block->data(),
+                static_cast<std::streamsize>(std::min(block->size(), s.to - s.from - bytes)));
         const auto got = static_cast<size_t>(in.gcount());
-        breaks += LineBreaksIn(std::string_view(block.data(), got));
+        breaks += LineBreaksIn(std::string_view(block->data(), got));
         bytes += got;
     }
     s.to = s.from + bytes;
