@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -111,10 +113,14 @@ void DataLog::close() {
     }
 }
 
-// Handed on at once: a line held in the stream's buffer would die with the process.
+// Handed on at once: a line held in the stream's buffer would die with the process. A
+// write that fails, as on a full disk, is told once, and again after one that succeeds.
 void DataLog::write(const char* text, size_t size) {
-    std::fwrite(text, 1, size, file_);
-    std::fflush(file_);
+    const bool written = std::fwrite(text, 1, size, file_) == size && std::fflush(file_) == 0;
+    if (!written && !writeFailed_) {
+        log_.appendLine(std::string("Can't write log file: ") + std::strerror(errno));
+    }
+    writeFailed_ = !written;
 }
 
 void DataLog::frameArrived(const DecodedFrame& frame) {

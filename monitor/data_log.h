@@ -60,6 +60,7 @@ class DataLog : public FrameListener {
     std::string folder_;
     std::string path_;
     std::FILE* file_ = nullptr;
+    bool writeFailed_ = false;
     std::unique_ptr<PeriodicSync> sync_;
 };
 

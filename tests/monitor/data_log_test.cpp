@@ -7,8 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -162,6 +168,28 @@ TEST_F(DataLogTest, FileThatCannotBeCreatedLeavesLoggingOffAndWritesNothing) {
     }
     EXPECT_EQ(folder.fileCount(), 0);
 }
+
+#ifndef _WIN32
+// A full disk, as the file-size limit of the process gives it: the lost records are told
+// once, not left to be found missing after the drive.
+TEST_F(DataLogTest, AWriteThatFailsIsToldOnce) {
+    ASSERT_TRUE(dataLog.ToggleDataLog(true));
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit full = before;
+    full.rlim_cur = std::strlen(kHeader);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    for (uint32_t tick = 0; tick < 12; tick += 4) {
+        dataLog.frameArrived(DecodeFrame(FrameKind::Word, WordFrame().data(), tick));
+        dataLog.frameArrived(DecodeFrame(FrameKind::Byte, ByteFrame(0).data(), 0));
+    }
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(list.entries, Entries{"Can't write log file: File too large"});
+    EXPECT_TRUE(dataLog.logging());
+}
+#endif
 
 TEST_F(DataLogTest, ALogOfTheSameSecondNeverEmptiesTheEarlierOne) {
     ASSERT_TRUE(dataLog.ToggleDataLog(true));
