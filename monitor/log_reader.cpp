@@ -14,6 +14,7 @@
 #include <future>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -335,20 +336,28 @@ struct alignas(64) ReadBlock {
     char* data() { return bytes.data(); }
 };
 
-// Feeds `text` the file from where `in` stands, `limit` bytes at most; false when the
-// file could not be read.
-bool FeedFile(std::istream& in, LogText& text, size_t limit) {
+// Hands `use` the file from byte `from` on in blocks, `limit` bytes at most; how many
+// it handed, or nothing when the file could not be read.
+template <typename Use>
+std::optional<size_t> EachBlock(const std::string& path, size_t from, size_t limit, Use use) {
+    std::ifstream in(PathFromText(path), std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(from));
+    if (!in) {
+        return std::nullopt;
+    }
     const auto block = ReadBlock::Make();
-    while (limit > 0) {
-        in.read(block->data(), static_cast<std::streamsize>(std::min(block->size(), limit)));
+    size_t bytes = 0;
+    while (bytes < limit) {
+        in.read(block->data(),
+                static_cast<std::streamsize>(std::min(block->size(), limit - bytes)));
         const auto got = static_cast<size_t>(in.gcount());
         if (got == 0) {
             break;
         }
-        text.feed(std::string_view(block->data(), got));
-        limit -= got;
+        use(std::string_view(block->data(), got));
+        bytes += got;
     }
-    return !in.bad();
+    return in.bad() ? std::nullopt : std::optional<size_t>(bytes);
 }
 
 size_t LineBreaksIn(std::string_view text) {
@@ -365,31 +374,22 @@ size_t LineBreaksIn(std::string_view text) {
 // written grows meanwhile: the stretch ends where the counting stopped, so that its
 // reading sees the same lines.
 void CountStretch(const std::string& path, Stretch& s) {
-    std::ifstream in(PathFromText(path), std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(s.from));
-    const auto block = ReadBlock::Make();
     size_t breaks = 0;
-    size_t bytes = 0;
-    while (in && bytes < s.to - s.from) {
-        in.read(block->data(),
-                static_cast<std::streamsize>(std::min(block->size(), s.to - s.from - bytes)));
-        const auto got = static_cast<size_t>(in.gcount());
-        breaks += LineBreaksIn(std::string_view(block->data(), got));
-        bytes += got;
-    }
-    s.to = s.from + bytes;
-    s.most = MostRecords(breaks, bytes);
-    s.read = !in.bad();
+    const auto bytes = EachBlock(path, s.from, s.to - s.from, [&breaks](std::string_view block) {
+        breaks += LineBreaksIn(block);
+    });
+    s.read = bytes.has_value();
+    s.to = s.from + bytes.value_or(0);
+    s.most = MostRecords(breaks, bytes.value_or(0));
 }
 
 void ReadStretch(const std::string& path, LogData& data, Stretch& s, bool endsTheFile) {
-    std::ifstream in(PathFromText(path), std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(s.from));
     LogText text(data, s.first, s.first + s.most);
     if (s.from > 0) {
         text.afterHeader();
     }
-    s.read = s.read && in && FeedFile(in, text, s.to - s.from);
+    s.read = s.read && EachBlock(path, s.from, s.to - s.from,
+                                 [&text](std::string_view block) { text.feed(block); });
     if (endsTheFile) {
         text.lastLine();
     }
